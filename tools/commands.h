@@ -1,0 +1,10 @@
+// The subcommands of zarnith-host. Each takes the arguments after its own name
+// and returns the process exit status; errors go to stderr as one line.
+#pragma once
+
+#include <string>
+
+// The plug-in built with this tool, used when no path is given.
+std::string defaultPluginPath();
+
+int runInfo(int argc, char** argv);

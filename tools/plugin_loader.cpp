@@ -1,0 +1,148 @@
+#include "plugin_loader.h"
+
+#include <dlfcn.h>
+#include <sys/stat.h>
+
+#include <cstring>
+
+namespace {
+
+typedef AEffect* (*PluginEntry)(audioMasterCallback);
+
+// The host a plug-in talks to while its entry runs, before its record is known.
+thread_local LoadedPlugin* loadingHost = nullptr;
+
+}  // namespace
+
+VstTimeInfo LoadedPlugin::defaultTimeInfo() {
+  VstTimeInfo info{};
+  info.sampleRate = 44100.0;
+  info.tempo = 120.0;
+  info.ppqPos = 0.0;
+  info.timeSigNumerator = 4;
+  info.timeSigDenominator = 4;
+  info.flags = kVstTransportPlaying | kVstPpqPosValid | kVstTempoValid | kVstBarsValid | kVstTimeSigValid;
+  return info;
+}
+
+std::unique_ptr<LoadedPlugin> LoadedPlugin::load(const std::string& path, std::string* error) {
+  return load(path, Options(), error);
+}
+
+std::unique_ptr<LoadedPlugin> LoadedPlugin::load(const std::string& path, const Options& options,
+                                                 std::string* error) {
+  std::string ignored;
+  if (!error) error = &ignored;
+  struct stat status;
+  if (stat(path.c_str(), &status) != 0) {
+    *error = path + ": no such file";
+    return nullptr;
+  }
+  if (!S_ISREG(status.st_mode)) {
+    *error = path + ": not a regular file";
+    return nullptr;
+  }
+  // A path without a slash would make dlopen search the library path instead.
+  std::string openPath = path.find('/') == std::string::npos ? "./" + path : path;
+  void* library = dlopen(openPath.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!library) {
+    const char* reason = dlerror();
+    *error = path + ": not a loadable library (" + (reason ? reason : "unknown reason") + ")";
+    return nullptr;
+  }
+  PluginEntry entry = reinterpret_cast<PluginEntry>(dlsym(library, "VSTPluginMain"));
+  if (!entry) entry = reinterpret_cast<PluginEntry>(dlsym(library, "main"));
+  if (!entry) {
+    dlclose(library);
+    *error = path + ": no plug-in entry (neither VSTPluginMain nor main)";
+    return nullptr;
+  }
+
+  std::unique_ptr<LoadedPlugin> plugin(new LoadedPlugin());
+  plugin->library_ = library;
+  plugin->options_ = options;
+  plugin->timeInfo_ = defaultTimeInfo();
+  loadingHost = plugin.get();
+  AEffect* effect = entry(&LoadedPlugin::hostCallback);
+  loadingHost = nullptr;
+  if (!effect) {
+    *error = path + ": the plug-in entry returned no effect";
+    plugin->closed_ = true;
+    return nullptr;
+  }
+  if (effect->magic != kEffectMagic) {
+    *error = path + ": the entry's record is not a plug-in effect (bad magic)";
+    plugin->closed_ = true;  // a record we cannot trust is not closed
+    return nullptr;
+  }
+  effect->user = plugin.get();
+  plugin->effect_ = effect;
+  return plugin;
+}
+
+LoadedPlugin::~LoadedPlugin() {
+  if (effect_ && !closed_) close();
+  if (library_) dlclose(library_);
+}
+
+VstIntPtr LoadedPlugin::close() {
+  if (closed_ || !effect_) return 0;
+  closed_ = true;
+  return effect_->dispatcher(effect_, effClose, 0, 0, nullptr, 0.0f);
+}
+
+VstIntPtr LoadedPlugin::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
+  return effect_->dispatcher(effect_, opcode, index, value, ptr, opt);
+}
+
+std::string LoadedPlugin::text(VstInt32 opcode, VstInt32 index, VstIntPtr value) {
+  // Larger than any limit of the interface: plug-ins often write more than they should.
+  char buffer[512];
+  std::memset(buffer, 0, sizeof(buffer));
+  dispatch(opcode, index, value, buffer, 0.0f);
+  buffer[sizeof(buffer) - 1] = 0;
+  return buffer;
+}
+
+void LoadedPlugin::setTimeInfo(const VstTimeInfo& info) {
+  timeInfo_ = info;
+}
+
+std::vector<HostRequest> LoadedPlugin::requests() const {
+  std::lock_guard<std::mutex> lock(requestsMutex_);
+  return requests_;
+}
+
+void LoadedPlugin::clearRequests() {
+  std::lock_guard<std::mutex> lock(requestsMutex_);
+  requests_.clear();
+}
+
+VstIntPtr ZARNITH_CALL LoadedPlugin::hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index,
+                                                  VstIntPtr value, void* /*ptr*/, float opt) {
+  LoadedPlugin* host = loadingHost;
+  if (effect && effect->user) host = static_cast<LoadedPlugin*>(effect->user);
+  if (!host) return opcode == audioMasterVersion ? 2400 : 0;
+  return host->answer(effect, opcode, index, value, opt);
+}
+
+VstIntPtr LoadedPlugin::answer(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, float opt) {
+  HostRequest request{opcode, index, value, opt, effect};
+  {
+    std::lock_guard<std::mutex> lock(requestsMutex_);
+    requests_.push_back(request);
+  }
+  switch (opcode) {
+    case audioMasterVersion:
+      return options_.versionAnswer;
+    case audioMasterGetTime:
+      return providesTime_ ? reinterpret_cast<VstIntPtr>(&timeInfo_) : 0;
+    case audioMasterAutomate:
+    case audioMasterBeginEdit:
+    case audioMasterEndEdit:
+      if (onEditRequest) onEditRequest(request);
+      return 0;
+    default:
+      return 0;
+  }
+}

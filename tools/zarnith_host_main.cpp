@@ -1,0 +1,51 @@
+// zarnith-host: a small command-line host for plug-ins of the 2.4 interface.
+#include <cstdio>
+#include <cstring>
+
+#include "commands.h"
+
+namespace {
+
+struct Command {
+  const char* name;
+  const char* usage;
+  int (*run)(int argc, char** argv);
+};
+
+// Add a subcommand here (and its source file to tools/CMakeLists.txt).
+const Command kCommands[] = {
+    {"info", "info [--json] [PLUGIN.so]   what a host's scan sees", runInfo},
+};
+
+void printUsage(FILE* out) {
+  std::fprintf(out, "usage: zarnith-host COMMAND [ARGS]\n");
+  for (const Command& command : kCommands) std::fprintf(out, "  %s\n", command.usage);
+  std::fprintf(out, "PLUGIN.so defaults to %s\n", defaultPluginPath().c_str());
+}
+
+}  // namespace
+
+std::string defaultPluginPath() {
+#ifdef ZARNITH_DEFAULT_PLUGIN
+  return ZARNITH_DEFAULT_PLUGIN;
+#else
+  return "zarnith.so";
+#endif
+}
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    printUsage(stderr);
+    return 2;
+  }
+  if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0 ||
+      std::strcmp(argv[1], "help") == 0) {
+    printUsage(stdout);
+    return 0;
+  }
+  for (const Command& command : kCommands) {
+    if (std::strcmp(argv[1], command.name) == 0) return command.run(argc - 2, argv + 2);
+  }
+  std::fprintf(stderr, "zarnith-host: unknown command '%s' (try --help)\n", argv[1]);
+  return 2;
+}
