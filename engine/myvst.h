@@ -3,8 +3,11 @@
 
 #include <atomic>
 #include <cstdint>
+#include <limits>
 #include <memory>
 
+#include "engine/dsp/beat_scrambler.h"
+#include "engine/dsp/ladder_filter.h"
 #include "host/audioeffectx.h"
 
 // One program: the values of the named parameters in their slots, and a name.
@@ -100,5 +103,39 @@ class MyVst : public AudioEffectX {
   std::unique_ptr<float[]> barBuffer[2];
   // The smoothed cutoff, reported by parameter 18 on the user-interface thread.
   std::atomic<float> cutoffState{0.0f};
+
+  // Stages of the per-frame chain (process.cpp).
+  float computeLfo();
+  void crushBits(float* left, float* right);
+  float followEnvelope(float x);
+  float smoothCutoff(float modValue, float freq);
+  void runLadderFilter(const float* inL, const float* inR, float cutoff, float* outL, float* outR);
+  void scramblerAdvance();
+  void prepareBlock();
+
+  // Host time of the current block; only valid during processReplacing.
+  VstTimeInfo* timeInfo = nullptr;
+  // The last usable time values the host gave; until one arrives the
+  // tempo-dependent stages (scrambler, random filter types) stay off.
+  bool hostTimeKnown = false;
+  double knownSampleRate = 44100.0;
+  double knownPpqPos = 0.0;
+  double knownTempo = 120.0;
+  int32_t knownNumerator = 4;
+
+  int32_t hostSampleRate = 44100;
+  double beatsPerSecond = 2.0;
+  float barPhase = std::numeric_limits<float>::quiet_NaN();  // no real phase equals it
+  float previousBarPhase = std::numeric_limits<float>::quiet_NaN();
+  float attackCoef = 0.0f;
+  float releaseCoef = 0.0f;
+  int32_t offsetSamples = 0;
+  uint32_t blockBeatDivisions = 1;
+  float modValue = 0.0f;
+  uint32_t lfoSampleCounter = 0;
+  float envelopeState = 0.0f;
+  zarnith::LadderChannel ladder[2];  // left, right
+  zarnith::BeatScrambler scrambler;
+  zarnith::ScramblerTime scramblerTime;
   // ---- end of processing state ----
 };

@@ -1,0 +1,29 @@
+// Float-to-integer conversions that stay defined for every input. For values in
+// range they truncate toward zero exactly as a plain cast does; NaN gives 0 and
+// values beyond the range saturate, so extreme host input can never fault.
+#pragma once
+
+#include <cstdint>
+
+namespace zarnith {
+
+inline int32_t truncToInt32(double x) {
+  if (x >= 2147483647.0) return INT32_MAX;
+  if (x <= -2147483648.0) return INT32_MIN;
+  if (!(x == x)) return 0;
+  return static_cast<int32_t>(x);
+}
+
+inline int64_t truncToInt64(double x) {
+  if (x >= 9223372036854775807.0) return INT64_MAX;
+  if (x <= -9223372036854775808.0) return INT64_MIN;
+  if (!(x == x)) return 0;
+  return static_cast<int64_t>(x);
+}
+
+// Truncation through a 64-bit integer whose low 32 bits are read as unsigned.
+inline uint32_t truncLow32(double x) {
+  return static_cast<uint32_t>(static_cast<uint64_t>(truncToInt64(x)));
+}
+
+}  // namespace zarnith
