@@ -1,0 +1,112 @@
+#include "x11_connection.h"
+
+#include <X11/Xresource.h>
+#include <X11/Xutil.h>
+
+#include "x11_error_trap.h"
+#include "x11_frame.h"
+
+namespace {
+
+X11Connection* instance = nullptr;
+// Xlib's association table finds the frame of a window without a request to the server.
+XContext frameContext = 0;
+
+}  // namespace
+
+X11Connection* X11Connection::acquire() {
+  if (instance) {
+    ++instance->userCount;
+    return instance;
+  }
+  Display* display = XOpenDisplay(nullptr);
+  if (!display) return nullptr;
+  instance = new X11Connection(display);
+  return instance;
+}
+
+void X11Connection::release() {
+  if (!instance) return;
+  if (--instance->userCount > 0) return;
+  delete instance;
+  instance = nullptr;
+}
+
+X11Connection* X11Connection::current() {
+  return instance;
+}
+
+int X11Connection::users() {
+  return instance ? instance->userCount : 0;
+}
+
+X11Connection::X11Connection(Display* display) : dpy(display), userCount(1), atomTable(), cursorCount(0) {
+  if (!frameContext) frameContext = XUniqueContext();
+  static const char* const names[] = {"XdndAware",
+                                      "XdndEnter",
+                                      "XdndPosition",
+                                      "XdndStatus",
+                                      "XdndLeave",
+                                      "XdndDrop",
+                                      "XdndFinished",
+                                      "XdndSelection",
+                                      "XdndTypeList",
+                                      "XdndActionCopy",
+                                      "text/uri-list",
+                                      "UTF8_STRING",
+                                      "text/plain;charset=utf-8",
+                                      "text/plain",
+                                      "STRING",
+                                      "ZARNITH_DROP_DATA"};
+  const int count = sizeof(names) / sizeof(names[0]);
+  Atom atoms[count];
+  XInternAtoms(dpy, const_cast<char**>(names), count, False, atoms);
+  Atom* out[count] = {&atomTable.xdndAware,      &atomTable.xdndEnter,     &atomTable.xdndPosition,
+                      &atomTable.xdndStatus,     &atomTable.xdndLeave,     &atomTable.xdndDrop,
+                      &atomTable.xdndFinished,   &atomTable.xdndSelection, &atomTable.xdndTypeList,
+                      &atomTable.xdndActionCopy, &atomTable.uriList,       &atomTable.utf8String,
+                      &atomTable.textPlainUtf8,  &atomTable.textPlain,     &atomTable.string,
+                      &atomTable.targetProperty};
+  for (int i = 0; i < count; ++i) *out[i] = atoms[i];
+  X11ErrorTrap::setListener(&X11Connection::onError);
+}
+
+X11Connection::~X11Connection() {
+  {
+    X11ErrorTrap trap(dpy);
+    for (int i = 0; i < cursorCount; ++i) XFreeCursor(dpy, cursors[i]);
+  }
+  XCloseDisplay(dpy);
+}
+
+X11Frame* X11Connection::findFrame(Window window) const {
+  XPointer data = nullptr;
+  if (!window || XFindContext(dpy, window, frameContext, &data) != 0) return nullptr;
+  return reinterpret_cast<X11Frame*>(data);
+}
+
+void X11Connection::registerFrame(Window window, X11Frame* frame) {
+  XSaveContext(dpy, window, frameContext, reinterpret_cast<XPointer>(frame));
+}
+
+void X11Connection::unregisterFrame(Window window) {
+  XDeleteContext(dpy, window, frameContext);
+}
+
+Cursor X11Connection::fontCursor(unsigned int shape) {
+  for (int i = 0; i < cursorCount; ++i)
+    if (cursorShapes[i] == shape) return cursors[i];
+  if (cursorCount == kMaxCursors) return 0;
+  Cursor cursor = XCreateFontCursor(dpy, shape);
+  if (!cursor) return 0;
+  cursorShapes[cursorCount] = shape;
+  cursors[cursorCount++] = cursor;
+  return cursor;
+}
+
+void X11Connection::onError(Display* display, XID resource, int errorCode) {
+  // A request on a window the host destroyed under us: that frame must make no further calls.
+  if (!instance || display != instance->dpy) return;
+  if (errorCode != BadWindow && errorCode != BadDrawable) return;
+  if (X11Frame* frame = instance->findFrame(resource)) frame->windowLost();
+}

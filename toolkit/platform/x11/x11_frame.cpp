@@ -1,0 +1,742 @@
+#include "x11_frame.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+#include <X11/cursorfont.h>
+#include <cairo/cairo-xlib.h>
+#include <poll.h>
+
+#include <climits>
+#include <cstdlib>
+
+#include "toolkit/cbitmap.h"
+#include "toolkit/cdrawcontext.h"
+#include "toolkit/cframe.h"
+#include "x11_connection.h"
+#include "x11_drag_container.h"
+#include "x11_error_trap.h"
+
+namespace {
+
+// A second press within this time and box is a double click.
+const int kDoubleClickSlop = 2;
+// The XDND protocol version we speak.
+const long kXdndVersion = 5;
+// How long a drop waits for the dragging application to hand over its data.
+const uint32_t kDropDataTimeoutMs = 1000;
+
+const long kBaseEventMask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+                            EnterWindowMask | LeaveWindowMask | StructureNotifyMask | FocusChangeMask;
+const long kKeyEventMask = KeyPressMask | KeyReleaseMask;
+const unsigned int kPointerButtonMasks = Button1Mask | Button2Mask | Button3Mask;
+
+}  // namespace
+
+IPlatformFrame* createPlatformFrame(CFrame* frame, void* parentWindow, const CRect& size) {
+  return X11Frame::create(frame, static_cast<Window>(reinterpret_cast<uintptr_t>(parentWindow)), size);
+}
+
+X11Frame* X11Frame::create(CFrame* frame, Window parent, const CRect& size) {
+  if (!frame || !parent) return nullptr;
+  X11Connection* connection = X11Connection::acquire();
+  if (!connection) return nullptr;
+  X11Frame* result = nullptr;
+  {
+    // The parent is the host's: it may be a stale id. Asking for it under the trap turns a dead
+    // window into a failed open instead of an error the host's handler would act on.
+    X11ErrorTrap trap(connection->display());
+    XWindowAttributes attributes;
+    if (XGetWindowAttributes(connection->display(), parent, &attributes) && trap.sync() &&
+        attributes.c_class == InputOutput) {
+      result = new X11Frame(frame, connection, parent, size);
+      if (!result->createWindow(attributes) || !trap.sync()) {
+        delete result;  // releases the connection
+        return nullptr;
+      }
+    }
+  }
+  if (!result) X11Connection::release();
+  return result;
+}
+
+X11Frame::X11Frame(CFrame* frame, X11Connection* connection, Window parent, const CRect& size)
+    : frame(frame),
+      connection(connection),
+      display(connection->display()),
+      parent(parent),
+      window(0),
+      alive(false),
+      lostNotified(false),
+      width(size.width() > 0 ? size.width() : 1),
+      height(size.height() > 0 ? size.height() : 1),
+      eventMask(kBaseEventMask),
+      root(0),
+      windowSurface(nullptr),
+      backBuffer(nullptr),
+      hasDamage(false),
+      grabbed(false),
+      keyFocus(false),
+      extraButtons(0),
+      lastEventTime(CurrentTime),
+      doubleClick(getPlatformDoubleClickTime(), kDoubleClickSlop),
+      dropActive(false),
+      dndSource(0),
+      dndVersion(0),
+      dndTypes(),
+      dndTypeCount(0),
+      dndTarget(0),
+      dndWhere(),
+      dragContainer(nullptr) {}
+
+bool X11Frame::createWindow(const XWindowAttributes& parentAttributes) {
+  root = parentAttributes.root;
+  XSetWindowAttributes attributes;
+  attributes.event_mask = eventMask;
+  attributes.background_pixmap = None;  // every pixel comes from the back buffer: no flicker
+  attributes.bit_gravity = NorthWestGravity;
+  window = XCreateWindow(display, parent, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height),
+                         0, CopyFromParent, InputOutput, CopyFromParent,
+                         CWEventMask | CWBackPixmap | CWBitGravity, &attributes);
+  if (!window) return false;
+  alive = true;
+  connection->registerFrame(window, this);
+  windowSurface = cairo_xlib_surface_create(display, window, parentAttributes.visual, width, height);
+  XMapWindow(display, window);
+  return alive;
+}
+
+X11Frame::~X11Frame() {
+  dndEnd();
+  if (backBuffer) backBuffer->forget();
+  backBuffer = nullptr;
+  {
+    X11ErrorTrap trap(display);
+    if (alive) {
+      // The host may have destroyed its window (and ours with it) without telling us: the
+      // notification is then waiting in the queue, and the window must not be named again.
+      XSync(display, False);
+      XEvent event;
+      if (XCheckTypedWindowEvent(display, window, DestroyNotify, &event)) alive = false;
+    }
+    if (alive && grabbed) XUngrabPointer(display, CurrentTime);
+    if (windowSurface) cairo_surface_destroy(windowSurface);
+    windowSurface = nullptr;
+    if (alive) XDestroyWindow(display, window);
+    alive = false;
+  }
+  if (window) connection->unregisterFrame(window);
+  X11Connection::release();
+}
+
+void X11Frame::windowLost() {
+  // Called from inside the error handler: only flags may change here.
+  alive = false;
+}
+
+void X11Frame::notifyLost() {
+  if (alive || lostNotified) return;
+  lostNotified = true;
+  grabbed = false;
+  dndEnd();
+  frame->platformDestroyed();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Event dispatch
+
+void X11Frame::processEvents() {
+  if (connection->dispatching) return;
+  connection->dispatching = true;
+  {
+    X11ErrorTrap trap(display);
+    while (XPending(display) > 0) {
+      XEvent event;
+      XNextEvent(display, &event);
+      if (X11Frame* target = connection->findFrame(event.xany.window)) target->handleEvent(event);
+    }
+    trap.sync();
+    notifyLost();
+    paintDamage();
+  }
+  connection->dispatching = false;
+}
+
+void X11Frame::pumpOnePendingPaint() {
+  if (!alive) return;
+  X11ErrorTrap trap(display);
+  collectExposes();
+  paintDamage();
+}
+
+void X11Frame::handleEvent(XEvent& event) {
+  switch (event.type) {
+    case Expose:
+      addDamage(CRect(event.xexpose.x, event.xexpose.y, event.xexpose.x + event.xexpose.width,
+                      event.xexpose.y + event.xexpose.height));
+      break;
+    case ButtonPress:
+      handleButtonPress(event.xbutton);
+      break;
+    case ButtonRelease:
+      handleButtonRelease(event.xbutton);
+      break;
+    case MotionNotify: {
+      // Only the latest position matters: moves queued behind it are skipped.
+      XEvent next;
+      while (XPending(display) > 0) {
+        XPeekEvent(display, &next);
+        if (next.type != MotionNotify || next.xmotion.window != window) break;
+        XNextEvent(display, &event);
+      }
+      handleMotion(event.xmotion);
+      break;
+    }
+    case LeaveNotify:
+      handleLeave(event.xcrossing);
+      break;
+    case KeyPress:
+      handleKey(event.xkey, true);
+      break;
+    case KeyRelease:
+      handleKey(event.xkey, false);
+      break;
+    case FocusOut:
+      handleFocusOut(event.xfocus);
+      break;
+    case ClientMessage:
+      handleClientMessage(event.xclient);
+      break;
+    case DestroyNotify:
+      if (event.xdestroywindow.window == window) {
+        alive = false;
+        notifyLost();
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+void X11Frame::handleButtonPress(const XButtonEvent& event) {
+  if (!alive) return;
+  lastEventTime = event.time;
+  CPoint where(event.x, event.y);
+  int32_t axis = 0;
+  float distance = 0.f;
+  if (x11WheelFromButton(event.button, axis, distance)) {
+    // Wheel notches carry only the modifier keys.
+    const int32_t modifiers = x11ButtonsFromState(event.state) & (kShift | kControl | kAlt);
+    if (axis == kMouseWheelAxisY)
+      frame->onWheel(where, distance, modifiers);
+    else
+      frame->onWheel(where, kMouseWheelAxisX, distance, modifiers);
+    return;
+  }
+  const int32_t flag = x11ButtonFlag(event.button);
+  if (!flag) return;
+  if (!keyFocus) setKeyFocus(true, event.time);
+  int32_t buttons = x11ButtonsFromState(event.state, extraButtons) | flag;
+  extraButtons |= flag & (kButton4 | kButton5);
+  if (doubleClick.press(event.button, event.time, event.x, event.y)) buttons |= kDoubleClick;
+  frame->platformMouseDown(where, buttons);
+}
+
+void X11Frame::handleButtonRelease(const XButtonEvent& event) {
+  if (!alive) return;
+  lastEventTime = event.time;
+  const int32_t flag = x11ButtonFlag(event.button);
+  if (!flag) return;  // wheel notches come as press and release: the press did the work
+  extraButtons &= ~(flag & (kButton4 | kButton5));
+  // Like the press, the release reports what is held once it has happened.
+  const int32_t buttons = x11ButtonsFromState(event.state, extraButtons) & ~flag;
+  CPoint where(event.x, event.y);
+  frame->platformMouseUp(where, buttons);
+}
+
+void X11Frame::handleMotion(const XMotionEvent& event) {
+  if (!alive) return;
+  lastEventTime = event.time;
+  CPoint where(event.x, event.y);
+  frame->onMouseMoved(where, x11ButtonsFromState(event.state, extraButtons));
+}
+
+void X11Frame::handleLeave(const XCrossingEvent& event) {
+  if (!alive) return;
+  // Grabs and pointer moves into child windows are no leave; nor is a drag that crosses the
+  // edge with a button held (the release still comes to us).
+  if (event.mode == NotifyGrab || event.detail == NotifyInferior) return;
+  if (grabbed || (event.state & kPointerButtonMasks)) return;
+  CPoint where;
+  getCurrentMouseLocation(where);
+  frame->onMouseExited(where, getCurrentMouseButtons());
+}
+
+void X11Frame::handleKey(XKeyEvent& event, bool down) {
+  if (!alive) return;
+  KeySym symbol = NoSymbol;
+  char text[8];
+  XLookupString(&event, text, sizeof(text), &symbol, nullptr);
+  VstKeyCode key;
+  if (!x11TranslateKey(symbol, event.state, key)) return;
+  if (down)
+    frame->onKeyDown(key);
+  else
+    frame->onKeyUp(key);
+}
+
+void X11Frame::handleFocusOut(const XFocusChangeEvent& event) {
+  if (event.detail == NotifyInferior || event.detail == NotifyPointer) return;
+  if (keyFocus) setKeyFocus(false, CurrentTime);
+}
+
+void X11Frame::setKeyFocus(bool focused, Time time) {
+  if (!alive) return;
+  // Keys are taken only after the user clicked into the editor: selecting them earlier would
+  // take every key from the host while the pointer merely crosses our window.
+  keyFocus = focused;
+  eventMask = focused ? (kBaseEventMask | kKeyEventMask) : kBaseEventMask;
+  XSelectInput(display, window, eventMask);
+  if (focused) XSetInputFocus(display, window, RevertToParent, time);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Painting
+
+void X11Frame::invalidate(const CRect& rect) {
+  addDamage(rect);
+}
+
+void X11Frame::addDamage(const CRect& rect) {
+  CRect r(rect);
+  r.bound(CRect(0, 0, width, height));
+  if (r.isEmpty()) return;
+  if (hasDamage) {
+    damage.unite(r);
+  } else {
+    damage = r;
+    hasDamage = true;
+  }
+}
+
+void X11Frame::collectExposes() {
+  XEvent event;
+  while (XCheckTypedWindowEvent(display, window, Expose, &event))
+    addDamage(CRect(event.xexpose.x, event.xexpose.y, event.xexpose.x + event.xexpose.width,
+                    event.xexpose.y + event.xexpose.height));
+}
+
+void X11Frame::paintDamage() {
+  if (!hasDamage || !alive || !windowSurface) return;
+  const CRect updateRect = damage;
+  hasDamage = false;
+  // X11 promises no compositing: the tree always draws into a back buffer of the frame's size,
+  // and only the update rectangle is copied to the window.
+  if (!backBuffer) backBuffer = new COffscreenContext(frame, width, height, kBlackCColor);
+  frame->platformDrawRect(backBuffer, updateRect);
+  CBitmap* bitmap = backBuffer->getBitmap();
+  cairo_surface_t* source = bitmap ? static_cast<cairo_surface_t*>(bitmap->getPlatformImage()) : nullptr;
+  if (!source) return;
+  cairo_surface_flush(source);
+  cairo_t* cr = cairo_create(windowSurface);
+  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+  cairo_set_source_surface(cr, source, 0, 0);
+  cairo_rectangle(cr, updateRect.left, updateRect.top, updateRect.width(), updateRect.height());
+  cairo_fill(cr);
+  cairo_destroy(cr);
+  cairo_surface_flush(windowSurface);
+  XFlush(display);
+}
+
+CDrawContext* X11Frame::createDrawContext() {
+  if (!alive || !windowSurface) return nullptr;
+  cairo_t* cr = cairo_create(windowSurface);
+  CDrawContext* context = new CDrawContext(frame, cr, reinterpret_cast<void*>(window));
+  cairo_destroy(cr);  // the context holds its own reference
+  return context;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Pointer, cursor and geometry
+
+void X11Frame::captureMouse() {
+  if (!alive) return;
+  X11ErrorTrap trap(display);
+  const unsigned int mask = ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
+  grabbed = XGrabPointer(display, window, False, mask, GrabModeAsync, GrabModeAsync, None, None,
+                         lastEventTime) == GrabSuccess;
+}
+
+void X11Frame::releaseMouse() {
+  if (!grabbed) return;
+  grabbed = false;
+  if (!alive) return;
+  X11ErrorTrap trap(display);
+  XUngrabPointer(display, lastEventTime);
+}
+
+bool X11Frame::getCurrentMouseLocation(CPoint& where) {
+  if (!alive) return false;
+  X11ErrorTrap trap(display);
+  Window rootReturn, childReturn;
+  int rootX, rootY, x, y;
+  unsigned int mask;
+  if (!XQueryPointer(display, window, &rootReturn, &childReturn, &rootX, &rootY, &x, &y, &mask)) return false;
+  where(x, y);
+  return true;
+}
+
+int32_t X11Frame::getCurrentMouseButtons() {
+  if (!alive) return 0;
+  X11ErrorTrap trap(display);
+  Window rootReturn, childReturn;
+  int rootX, rootY, x, y;
+  unsigned int mask = 0;
+  XQueryPointer(display, window, &rootReturn, &childReturn, &rootX, &rootY, &x, &y, &mask);
+  // The server reports logical buttons: a swapped pointer mapping is already applied.
+  return x11ButtonsFromState(mask, extraButtons);
+}
+
+void X11Frame::setCursor(int32_t type) {
+  if (!alive) return;
+  unsigned int shape = 0;
+  switch (type) {
+    case kCursorWait:
+      shape = XC_watch;
+      break;
+    case kCursorHSize:
+      shape = XC_sb_h_double_arrow;
+      break;
+    case kCursorVSize:
+      shape = XC_sb_v_double_arrow;
+      break;
+    case kCursorSizeAll:
+      shape = XC_fleur;
+      break;
+    case kCursorNESWSize:
+      shape = XC_bottom_left_corner;
+      break;
+    case kCursorNWSESize:
+      shape = XC_bottom_right_corner;
+      break;
+    case kCursorNotAllowed:
+      shape = XC_X_cursor;
+      break;
+    case kCursorHand:
+      shape = XC_hand2;
+      break;
+    default:
+      break;  // the default cursor: the one our window inherits from the host's
+  }
+  X11ErrorTrap trap(display);
+  Cursor cursor = shape ? connection->fontCursor(shape) : 0;
+  if (cursor)
+    XDefineCursor(display, window, cursor);
+  else
+    XUndefineCursor(display, window);
+}
+
+bool X11Frame::setSize(int32_t newWidth, int32_t newHeight) {
+  if (!alive || newWidth <= 0 || newHeight <= 0) return false;
+  if (newWidth == width && newHeight == height) return false;
+  X11ErrorTrap trap(display);
+  // A parent exactly our size only wraps us and grows along; a larger one is the host's to
+  // resize (it hears of our new size through the window's configure notification).
+  Window rootReturn;
+  int x, y;
+  unsigned int pw = 0, ph = 0, border, depth;
+  if (XGetGeometry(display, parent, &rootReturn, &x, &y, &pw, &ph, &border, &depth) &&
+      static_cast<int32_t>(pw) == width && static_cast<int32_t>(ph) == height)
+    XResizeWindow(display, parent, static_cast<unsigned>(newWidth), static_cast<unsigned>(newHeight));
+  XResizeWindow(display, window, static_cast<unsigned>(newWidth), static_cast<unsigned>(newHeight));
+  width = newWidth;
+  height = newHeight;
+  if (windowSurface) cairo_xlib_surface_set_size(windowSurface, width, height);
+  if (backBuffer) backBuffer->forget();
+  backBuffer = nullptr;
+  return trap.sync();
+}
+
+bool X11Frame::getSize(CRect& rect) {
+  if (!alive) return false;
+  X11ErrorTrap trap(display);
+  Window rootReturn;
+  int x = 0, y = 0;
+  unsigned int w = 0, h = 0, border, depth;
+  if (!XGetGeometry(display, parent, &rootReturn, &x, &y, &w, &h, &border, &depth) || !trap.sync())
+    return false;
+  rect(x, y, x + static_cast<int32_t>(w), y + static_cast<int32_t>(h));
+  return true;
+}
+
+bool X11Frame::getPosition(int32_t& x, int32_t& y) {
+  if (!alive) return false;
+  X11ErrorTrap trap(display);
+  // The outer window: climb while the parent is hardly larger than the frame (a wrapper of the
+  // host's around the editor), at most a few levels and never to the root.
+  Window current = window;
+  for (int level = 0; level < 8; ++level) {
+    Window rootReturn = 0, parentReturn = 0, *children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(display, current, &rootReturn, &parentReturn, &children, &count)) return false;
+    if (children) XFree(children);
+    if (!parentReturn || parentReturn == rootReturn) break;
+    Window r;
+    int px, py;
+    unsigned int pw, ph, border, depth;
+    if (!XGetGeometry(display, parentReturn, &r, &px, &py, &pw, &ph, &border, &depth)) return false;
+    if (std::abs(static_cast<int32_t>(pw) - width) > 60 || std::abs(static_cast<int32_t>(ph) - height) > 60)
+      break;
+    current = parentReturn;
+  }
+  Window r;
+  int cx = 0, cy = 0;
+  unsigned int cw, ch, border, depth;
+  if (!XGetGeometry(display, current, &r, &cx, &cy, &cw, &ch, &border, &depth) || !trap.sync()) return false;
+  x = cx;
+  y = cy;
+  return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// XDND drop target
+
+bool X11Frame::setDropActive(bool active) {
+  if (!alive) return false;
+  X11ErrorTrap trap(display);
+  if (active) {
+    const Atom version = static_cast<Atom>(kXdndVersion);
+    XChangeProperty(display, window, connection->atoms().xdndAware, XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&version), 1);
+  } else {
+    XDeleteProperty(display, window, connection->atoms().xdndAware);
+    dndEnd();
+  }
+  dropActive = active;
+  return true;
+}
+
+void X11Frame::handleClientMessage(const XClientMessageEvent& event) {
+  if (!alive || event.format != 32) return;
+  const X11Connection::Atoms& atoms = connection->atoms();
+  if (event.message_type == atoms.xdndEnter)
+    dndEnter(event);
+  else if (event.message_type == atoms.xdndPosition)
+    dndPosition(event);
+  else if (event.message_type == atoms.xdndLeave)
+    dndLeave(event);
+  else if (event.message_type == atoms.xdndDrop)
+    dndDrop(event);
+}
+
+Atom X11Frame::dndChooseTarget(const Atom* types, unsigned long count) const {
+  const X11Connection::Atoms& atoms = connection->atoms();
+  // Files first (a file manager offers its files also as text), then UTF-8 text, then text
+  // of the older kinds.
+  const Atom preference[] = {atoms.uriList, atoms.utf8String, atoms.textPlainUtf8, atoms.textPlain,
+                             atoms.string};
+  for (Atom wanted : preference)
+    for (unsigned long i = 0; i < count; ++i)
+      if (types[i] == wanted) return wanted;
+  return None;
+}
+
+void X11Frame::dndEnter(const XClientMessageEvent& event) {
+  if (!dropActive) return;
+  dndEnd();
+  dndSource = static_cast<Window>(event.data.l[0]);
+  dndVersion = (event.data.l[1] >> 24) & 0xFF;
+  dndTypeCount = 0;
+  if (event.data.l[1] & 1) {
+    // More than three types: the full list is a property of the source window.
+    Atom type;
+    int format;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(display, dndSource, connection->atoms().xdndTypeList, 0, 64, False, XA_ATOM, &type,
+                           &format, &count, &after, &data) == Success &&
+        data && format == 32) {
+      const long* list = reinterpret_cast<const long*>(data);
+      for (unsigned long i = 0; i < count && dndTypeCount < kMaxDndTypes; ++i)
+        dndTypes[dndTypeCount++] = static_cast<Atom>(list[i]);
+    }
+    if (data) XFree(data);
+  } else {
+    for (int i = 2; i < 5; ++i)
+      if (event.data.l[i]) dndTypes[dndTypeCount++] = static_cast<Atom>(event.data.l[i]);
+  }
+  dndTarget = dndChooseTarget(dndTypes, dndTypeCount);
+}
+
+bool X11Frame::dndPointFromRoot(long packed, CPoint& where) {
+  const int rootX = static_cast<int>((packed >> 16) & 0xFFFF);
+  const int rootY = static_cast<int>(packed & 0xFFFF);
+  Window child;
+  int x = 0, y = 0;
+  if (!XTranslateCoordinates(display, root, window, rootX, rootY, &x, &y, &child)) return false;
+  where(x, y);
+  return true;
+}
+
+void X11Frame::dndPosition(const XClientMessageEvent& event) {
+  if (!dndSource || static_cast<Window>(event.data.l[0]) != dndSource) return;
+  dndPointFromRoot(event.data.l[2], dndWhere);
+  const Time time = dndVersion >= 1 ? static_cast<Time>(event.data.l[3]) : CurrentTime;
+  if (!dragContainer) {
+    if (dndTarget == None) {
+      dndSendStatus(false);
+      return;
+    }
+    // The items are read once, when the drag first comes over the editor, so that the views
+    // see them while the drag moves as well as at the drop.
+    dragContainer = new X11DragContainer();
+    if (!dndFetch(time)) dragContainer->setError();
+    frame->onDragEnter(dragContainer, dndWhere);
+  } else {
+    frame->onDragMove(dragContainer, dndWhere);
+  }
+  dndSendStatus(true);
+}
+
+void X11Frame::dndLeave(const XClientMessageEvent& event) {
+  if (!dndSource || static_cast<Window>(event.data.l[0]) != dndSource) return;
+  if (dragContainer) frame->onDragLeave(dragContainer, dndWhere);
+  dndEnd();
+}
+
+void X11Frame::dndDrop(const XClientMessageEvent& event) {
+  if (!dndSource || static_cast<Window>(event.data.l[0]) != dndSource) return;
+  const Time time = dndVersion >= 1 ? static_cast<Time>(event.data.l[2]) : CurrentTime;
+  bool accepted = false;
+  if (dndTarget != None) {
+    if (!dragContainer) {
+      // A drop without a position before it: read the items now.
+      dragContainer = new X11DragContainer();
+      if (!dndFetch(time)) dragContainer->setError();
+      frame->onDragEnter(dragContainer, dndWhere);
+    }
+    frame->onDrop(dragContainer, dndWhere);
+    accepted = true;
+  }
+  dndSendFinished(accepted);
+  dndEnd();
+}
+
+void X11Frame::dndSendStatus(bool accept) {
+  XEvent reply = {};
+  reply.xclient.type = ClientMessage;
+  reply.xclient.display = display;
+  reply.xclient.window = dndSource;
+  reply.xclient.message_type = connection->atoms().xdndStatus;
+  reply.xclient.format = 32;
+  reply.xclient.data.l[0] = static_cast<long>(window);
+  // Bit 0: we accept; bit 1: keep sending positions (the view under the pointer may change).
+  reply.xclient.data.l[1] = accept ? 3 : 2;
+  reply.xclient.data.l[4] = accept ? static_cast<long>(connection->atoms().xdndActionCopy) : None;
+  XSendEvent(display, dndSource, False, NoEventMask, &reply);
+  XFlush(display);
+}
+
+void X11Frame::dndSendFinished(bool accepted) {
+  XEvent reply = {};
+  reply.xclient.type = ClientMessage;
+  reply.xclient.display = display;
+  reply.xclient.window = dndSource;
+  reply.xclient.message_type = connection->atoms().xdndFinished;
+  reply.xclient.format = 32;
+  reply.xclient.data.l[0] = static_cast<long>(window);
+  reply.xclient.data.l[1] = accepted ? 1 : 0;
+  reply.xclient.data.l[2] = accepted ? static_cast<long>(connection->atoms().xdndActionCopy) : None;
+  XSendEvent(display, dndSource, False, NoEventMask, &reply);
+  XFlush(display);
+}
+
+void X11Frame::dndEnd() {
+  if (dragContainer) dragContainer->forget();
+  dragContainer = nullptr;
+  dndSource = 0;
+  dndTarget = None;
+  dndTypeCount = 0;
+}
+
+bool X11Frame::dndReadSelection(Atom target, Time time, unsigned char** data, unsigned long* size) {
+  const X11Connection::Atoms& atoms = connection->atoms();
+  *data = nullptr;
+  *size = 0;
+  XDeleteProperty(display, window, atoms.targetProperty);
+  XConvertSelection(display, atoms.xdndSelection, target, atoms.targetProperty, window, time);
+  XFlush(display);
+  // Only the answer is taken from the queue: every other event stays for the dispatch loop.
+  XEvent event;
+  const uint32_t start = getPlatformTicks();
+  for (;;) {
+    if (XCheckTypedWindowEvent(display, window, SelectionNotify, &event)) break;
+    if (getPlatformTicks() - start > kDropDataTimeoutMs) return false;
+    pollfd fd = {ConnectionNumber(display), POLLIN, 0};
+    poll(&fd, 1, 10);
+  }
+  if (event.xselection.property == None) return false;
+  Atom type;
+  int format;
+  unsigned long count = 0, after = 0;
+  unsigned char* bytes = nullptr;
+  if (XGetWindowProperty(display, window, atoms.targetProperty, 0, LONG_MAX / 4, True, AnyPropertyType, &type,
+                         &format, &count, &after, &bytes) != Success)
+    return false;
+  // Incremental transfers (data larger than a request) are not taken.
+  if (!bytes || format != 8 || after != 0) {
+    if (bytes) XFree(bytes);
+    return false;
+  }
+  *data = bytes;
+  *size = count;
+  return true;
+}
+
+bool X11Frame::dndFetch(Time time) {
+  const X11Connection::Atoms& atoms = connection->atoms();
+  Atom textTarget = None;
+  if (dndTarget == atoms.uriList) {
+    unsigned char* bytes = nullptr;
+    unsigned long size = 0;
+    if (!dndReadSelection(atoms.uriList, time, &bytes, &size)) return false;
+    char* paths = nullptr;
+    size_t pathsSize = 0;
+    const int32_t count = x11DecodeUriList(reinterpret_cast<const char*>(bytes), size, &paths, &pathsSize);
+    XFree(bytes);
+    if (count > 0) {
+      dragContainer->setFiles(paths, pathsSize, count);
+      return true;
+    }
+    // No local file among the URIs: the text the source offers is the next best thing.
+    Atom rest[kMaxDndTypes];
+    unsigned long restCount = 0;
+    for (unsigned long i = 0; i < dndTypeCount; ++i)
+      if (dndTypes[i] != atoms.uriList) rest[restCount++] = dndTypes[i];
+    textTarget = dndChooseTarget(rest, restCount);
+    if (textTarget == None) {
+      dragContainer->setFiles(nullptr, 0, 0);
+      return true;
+    }
+  } else {
+    textTarget = dndTarget;
+  }
+  unsigned char* bytes = nullptr;
+  unsigned long size = 0;
+  if (!dndReadSelection(textTarget, time, &bytes, &size)) return false;
+  size_t textSize = 0;
+  char* text = nullptr;
+  if (textTarget == atoms.string) {
+    text = x11Latin1ToUtf8(reinterpret_cast<const char*>(bytes), size, &textSize);
+  } else {
+    text = static_cast<char*>(std::malloc(size + 1));
+    if (text) {
+      for (unsigned long i = 0; i < size; ++i) text[i] = static_cast<char>(bytes[i]);
+      text[size] = '\0';
+      textSize = size;
+    }
+  }
+  XFree(bytes);
+  if (!text) return false;
+  dragContainer->setText(text, textSize);
+  return true;
+}
