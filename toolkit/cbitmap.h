@@ -67,10 +67,11 @@ class CBitmap : public CBaseObject {
   // Platform half.
   bool platformLoadBitmapResource(const uint8_t* data, size_t size);  // BMP, opaque
   bool platformLoadData(const uint8_t* data, size_t size);            // any format the platform knows
-  void platformMakeImageFromStore();
+  void platformMakeImageFromStore();  // an image over the pixel store, no copy
   void platformMakeEmpty(int32_t w, int32_t h);
   void platformCopyImage(void* image);
   void platformFreeImage();
+  void platformDraw(CDrawContext* context, const CRect& dest, const CPoint& srcOffset, uint8_t alpha);
 
   CResourceDescription resourceDesc;
   int32_t width;

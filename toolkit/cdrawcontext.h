@@ -98,7 +98,8 @@ class CDrawContext : public CBaseObject {
   CRect defaultClip() const;
 
   // Platform half (one implementation file per backend).
-  void platformCreate();  // the graphics object over the system context or the window
+  void platformCreate();                          // the graphics object over the system context or the window
+  void platformCreateOffscreen(CBitmap* target);  // the graphics object over a bitmap
   void platformDestroy();
   void platformApplyClip();
   void platformApplyAntialias();

@@ -22,6 +22,7 @@ class CFontDesc : public CBaseObject {
 
   // The cached platform font (made on first use); none when the platform cannot make one.
   void* getPlatformFont();
+  bool hasPlatformFont() const { return platformFont != nullptr; }
   // Drops the cached platform font; the next use makes a new one.
   void freePlatformFont();
 

@@ -1,0 +1,18 @@
+# Reads the resource script's lines "number type "file"" (comments and other
+# statements are skipped) into three parallel lists.
+function(zarnith_parse_rc rc numbers_var types_var files_var)
+  file(STRINGS ${rc} lines)
+  set(numbers)
+  set(types)
+  set(files)
+  foreach(line IN LISTS lines)
+    if(line MATCHES "^[ \t]*([0-9]+)[ \t]+([A-Za-z_][A-Za-z0-9_]*)[ \t]+\"([^\"]+)\"")
+      list(APPEND numbers ${CMAKE_MATCH_1})
+      list(APPEND types ${CMAKE_MATCH_2})
+      list(APPEND files ${CMAKE_MATCH_3})
+    endif()
+  endforeach()
+  set(${numbers_var} ${numbers} PARENT_SCOPE)
+  set(${types_var} ${types} PARENT_SCOPE)
+  set(${files_var} ${files} PARENT_SCOPE)
+endfunction()
