@@ -16,9 +16,13 @@ bool AEffGUIEditor::getRect(ERect** r) {
   return true;
 }
 
-bool AEffGUIEditor::open(void* ptr) { return AEffEditor::open(ptr); }
+bool AEffGUIEditor::open(void* ptr) {
+  return AEffEditor::open(ptr);
+}
 
-void AEffGUIEditor::close() { AEffEditor::close(); }
+void AEffGUIEditor::close() {
+  AEffEditor::close();
+}
 
 bool AEffGUIEditor::setKnobMode(VstInt32 val) {
   knobMode = val;
@@ -35,3 +39,5 @@ void AEffGUIEditor::endEdit(int32_t index) {
 
 // Frame-dependent operations (idle, keys, wheel, draw, the idle pump, ticks and
 // waiting) live in aeffguieditor_frame.cpp, next to the frame they drive.
+// The platform's drag-and-drop support needs no per-editor set-up on the window systems
+// built so far: each frame registers its own drop target.
