@@ -1,0 +1,36 @@
+#include "plugin_test_support.h"
+
+#include <gtest/gtest.h>
+
+std::unique_ptr<LoadedPlugin> loadZarnith(const LoadedPlugin::Options& options) {
+  std::string error;
+  std::unique_ptr<LoadedPlugin> plugin = LoadedPlugin::load(ZARNITH_PLUGIN_PATH, options, &error);
+  EXPECT_TRUE(plugin) << error;
+  return plugin;
+}
+
+std::vector<HostRequest> requestsWithOpcode(const LoadedPlugin& plugin, VstInt32 opcode) {
+  std::vector<HostRequest> matching;
+  for (const HostRequest& request : plugin.requests()) {
+    if (request.opcode == opcode) matching.push_back(request);
+  }
+  return matching;
+}
+
+std::vector<unsigned char> getChunk(LoadedPlugin& plugin, bool isPreset) {
+  void* data = nullptr;
+  const VstIntPtr size = plugin.dispatch(effGetChunk, isPreset ? 1 : 0, 0, &data);
+  EXPECT_EQ(size, 140);
+  EXPECT_NE(data, nullptr);
+  if (!data || size <= 0) return {};
+  const unsigned char* bytes = static_cast<const unsigned char*>(data);
+  return std::vector<unsigned char>(bytes, bytes + size);
+}
+
+float chunkFloat(const std::vector<unsigned char>& chunk, size_t offset) {
+  uint32_t bits = 0;
+  for (int i = 0; i < 4; i++) bits |= static_cast<uint32_t>(chunk.at(offset + i)) << (8 * i);
+  float value;
+  std::memcpy(&value, &bits, sizeof(value));
+  return value;
+}
