@@ -9,6 +9,8 @@
 
 namespace {
 
+const VstInt32 kMaxCount = 100000;
+
 struct Parameter {
   std::string name, label, display;
 };
@@ -183,6 +185,14 @@ int runInfo(int argc, char** argv) {
   std::unique_ptr<LoadedPlugin> plugin = LoadedPlugin::load(path, &error);
   if (!plugin) {
     std::fprintf(stderr, "zarnith-host info: %s\n", error.c_str());
+    return 1;
+  }
+  // A broken record could announce counts no scan should walk through.
+  const AEffect* effect = plugin->effect();
+  if (effect->numParams < 0 || effect->numParams > kMaxCount || effect->numPrograms < 0 ||
+      effect->numPrograms > kMaxCount) {
+    std::fprintf(stderr, "zarnith-host info: %s: implausible parameter or program count (%d, %d)\n",
+                 path.c_str(), effect->numParams, effect->numPrograms);
     return 1;
   }
   plugin->dispatch(effOpen);
