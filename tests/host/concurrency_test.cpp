@@ -50,8 +50,10 @@ TEST(Concurrency, AudioThreadAndUserInterfaceShareTheEffectWithoutLocks) {
   // The effect is still whole: a value set now reads back, a program applies.
   plugin->setParameter(0, 0.25f);
   EXPECT_EQ(plugin->getParameter(0), 0.25f);
+  // The loop edited every program's values, but not the names.
   plugin->dispatch(effSetProgram, 0, 6);
-  EXPECT_EQ(plugin->getParameter(17), 0.515f);
+  EXPECT_EQ(plugin->dispatch(effGetProgram), 6);
+  EXPECT_EQ(plugin->text(effGetProgramName), "Pelto(V1.02)");
 }
 
 }  // namespace
