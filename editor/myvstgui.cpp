@@ -1,0 +1,349 @@
+#include "editor/myvstgui.h"
+
+#include <thread>
+
+#include "editor/formatters.h"
+#include "host/audioeffect.h"
+#include "toolkit/cbitmap.h"
+#include "toolkit/cbuttons.h"
+#include "toolkit/cfont.h"
+#include "toolkit/cframe.h"
+#include "toolkit/cknob.h"
+#include "toolkit/cmoviebitmap.h"
+#include "toolkit/cparamdisplay.h"
+#include "toolkit/cverticalswitch.h"
+
+using zarnith::ControlKind;
+using zarnith::ControlRole;
+using zarnith::kLayout;
+
+namespace {
+
+constexpr int kImageSlots = 6;
+// The images open loads, in loading order, and their slot in the list.
+constexpr int32_t kOpenImages[kImageSlots] = {zarnith::kImageBypassLamp, zarnith::kImageLamp,
+                                              zarnith::kImageKnob,       zarnith::kImageSwitch,
+                                              zarnith::kImageOnOff,      zarnith::kImageButton};
+
+int imageSlot(int32_t id) {
+  for (int i = 0; i < kImageSlots; ++i)
+    if (kOpenImages[i] == id) return i;
+  return -1;
+}
+
+// Counts setParameter calls past the open check, so close can wait them out.
+class InFlight {
+ public:
+  explicit InFlight(std::atomic<int32_t>& counter) : counter(counter) { counter.fetch_add(1); }
+  ~InFlight() { counter.fetch_sub(1); }
+
+ private:
+  std::atomic<int32_t>& counter;
+};
+
+}  // namespace
+
+MyVstGUI::MyVstGUI(AudioEffect* effect)
+    : AEffGUIEditor(effect),
+      backgroundBitmap(nullptr),
+      freqDisplay(nullptr),
+      lfoRateDisplay(nullptr),
+      scrambleOffsetDisplay(nullptr),
+      filterTypeLeds{nullptr, nullptr, nullptr},
+      silenceLed(nullptr),
+      randBeatLed(nullptr),
+      bypassLed(nullptr),
+      indicatorState{{0}, {0}, {0}},
+      lfoSyncFlag(0),
+      controlsLive(false),
+      parameterCallsInFlight(0) {
+  for (CControl*& c : controls) c = nullptr;
+  backgroundBitmap = new CBitmap(CResourceDescription(zarnith::kImageBackground));
+  rect.top = 0;
+  rect.left = 0;
+  rect.bottom = static_cast<VstInt16>(backgroundBitmap->getHeight());
+  rect.right = static_cast<VstInt16>(backgroundBitmap->getWidth());
+}
+
+MyVstGUI::~MyVstGUI() {
+  // An effect closed with its window still open takes the window down first.
+  if (frame) close();
+  if (backgroundBitmap) backgroundBitmap->forget();
+  backgroundBitmap = nullptr;
+}
+
+float MyVstGUI::parameter(VstInt32 index) const {
+  return effect ? effect->getParameter(index) : 0.0f;
+}
+
+void MyVstGUI::buildControl(int position, CBitmap* const* images) {
+  const zarnith::ControlPlace& place = kLayout[position];
+  const CRect size(place.left, place.top, place.right, place.bottom);
+  CBitmap* image = place.image ? images[imageSlot(place.image)] : nullptr;
+  const int32_t imageHeight = image ? image->getHeight() : 0;
+  const CPoint noOffset(0, 0);
+  CControl* control = nullptr;
+  switch (place.kind) {
+    case ControlKind::kKnob:
+      control = new CAnimKnob(size, this, place.tag, zarnith::kKnobFrames, zarnith::kKnobFrameHeight, image,
+                              noOffset);
+      break;
+    case ControlKind::kSwitch:
+      control = new CVerticalSwitch(size, this, place.tag, zarnith::kSwitchPositions,
+                                    imageHeight / zarnith::kSwitchPositions, zarnith::kSwitchPositions, image,
+                                    noOffset);
+      break;
+    case ControlKind::kOnOff:
+      control = new COnOffButton(size, this, place.tag, image, kPreListenerUpdate);
+      break;
+    case ControlKind::kKick:
+      control = new CKickButton(size, this, place.tag, imageHeight / 2, image, noOffset);
+      break;
+    case ControlKind::kLamp: {
+      auto* lamp = new CMovieBitmap(size, this, zarnith::kLampTag, zarnith::kLampFrames,
+                                    imageHeight / zarnith::kLampFrames, image, noOffset);
+      control = lamp;
+      switch (place.role) {
+        case ControlRole::kFilterLampLp:
+          filterTypeLeds[0] = lamp;
+          break;
+        case ControlRole::kFilterLampBp:
+          filterTypeLeds[1] = lamp;
+          break;
+        case ControlRole::kFilterLampHp:
+          filterTypeLeds[2] = lamp;
+          break;
+        case ControlRole::kSilenceLamp:
+          silenceLed = lamp;
+          break;
+        case ControlRole::kRandBeatLamp:
+          randBeatLed = lamp;
+          break;
+        default:
+          bypassLed = lamp;
+          break;
+      }
+      break;
+    }
+    case ControlKind::kDisplay: {
+      auto* display = new CParamDisplay(size, nullptr, 1);
+      display->setFontColor(MakeCColor(0, 255, 0, 255));
+      display->setFont(kNormalFontVerySmall);
+      control = display;
+      if (place.role == ControlRole::kFreqDisplay) {
+        freqDisplay = display;
+        display->setStringConvert(zarnith::formatFrequency);
+      } else if (place.role == ControlRole::kLfoRateDisplay) {
+        lfoRateDisplay = display;
+        display->setStringConvert(zarnith::formatLfoRate, &lfoSyncFlag);
+      } else {
+        scrambleOffsetDisplay = display;
+        display->setStringConvert(zarnith::formatScrambleOffset);
+      }
+      break;
+    }
+  }
+  controls[position] = control;
+
+  switch (place.kind) {
+    case ControlKind::kKnob:
+    case ControlKind::kSwitch:
+    case ControlKind::kOnOff:
+    case ControlKind::kKick:
+      control->setValue(parameter(place.tag));
+      control->setTransparency(false);
+      break;
+    case ControlKind::kDisplay:
+      if (place.role == ControlRole::kFreqDisplay)
+        control->setValue(parameter(0) * 20000);
+      else if (place.role == ControlRole::kLfoRateDisplay)
+        updateLfoRateDisplay();
+      else
+        control->setValue(zarnith::truncToU16(static_cast<double>(parameter(31)) * 32));
+      break;
+    case ControlKind::kLamp:
+      break;  // set together once every lamp exists
+  }
+  frame->addView(control);
+}
+
+bool MyVstGUI::open(void* ptr) {
+  if (frame) close();  // a second open without close rebuilds from scratch
+  AEffGUIEditor::open(ptr);
+
+  CBitmap* images[kImageSlots];
+  for (int i = 0; i < kImageSlots; ++i) images[i] = new CBitmap(CResourceDescription(kOpenImages[i]));
+
+  // The readout and the sync button follow the sync state the effect has now, even
+  // when it changed while the window was closed.
+  lfoSyncFlag.store(zarnith::truncToU8(parameter(7)), std::memory_order_relaxed);
+
+  CRect size(0, 0, backgroundBitmap->getWidth(), backgroundBitmap->getHeight());
+  frame = new CFrame(size, ptr, this);
+  frame->setBackground(backgroundBitmap);
+
+  for (int position = 0; position < zarnith::kControlCount; ++position) {
+    buildControl(position, images);
+    if (position == zarnith::kVolumeKnobPosition) setKnobMode(kLinearMode);
+  }
+
+  // Lamps start from the effect's current state, so they are right after a reopen:
+  // the effect sends filter-type states only when the type changes.
+  const int32_t lit = zarnith::truncToI32(static_cast<double>(parameter(6)) * 2.9);
+  for (int i = 0; i < 3; ++i) {
+    uint8_t state = (i == (lit < 0 ? 0 : lit > 2 ? 2 : lit)) ? 1 : 0;
+    indicatorState[i].store(state, std::memory_order_relaxed);
+    filterTypeLeds[i]->setValue(state);
+  }
+  silenceLed->setValue(parameter(30) == 0.0f ? 0.0f : 1.0f);
+  randBeatLed->setValue(zarnith::truncToU16(static_cast<double>(parameter(33)) * 6) == 0 ? 0.0f : 1.0f);
+  bypassLed->setValue(zarnith::truncToU16(parameter(42)) == 0 ? 1.0f : 0.0f);
+
+  // Every control holds its own claim on the images it shows.
+  for (CBitmap* image : images) image->forget();
+
+  controlsLive.store(true);
+  return true;
+}
+
+void MyVstGUI::close() {
+  controlsLive.store(false);
+  // A parameter change on another thread that already passed the check finishes
+  // its stores before the controls go; new ones see the window closed.
+  while (parameterCallsInFlight.load() != 0) std::this_thread::yield();
+
+  if (frame) frame->forget();  // deletes every view, and with them the images
+  frame = nullptr;
+  for (CControl*& c : controls) c = nullptr;
+  freqDisplay = lfoRateDisplay = scrambleOffsetDisplay = nullptr;
+  for (CMovieBitmap*& lamp : filterTypeLeds) lamp = nullptr;
+  silenceLed = randBeatLed = bypassLed = nullptr;
+  AEffGUIEditor::close();
+}
+
+void MyVstGUI::idle() {
+  AEffGUIEditor::idle();
+  for (int i = 0; i < 3; ++i)
+    if (filterTypeLeds[i]) filterTypeLeds[i]->setValue(indicatorState[i].load(std::memory_order_relaxed));
+}
+
+void MyVstGUI::valueChanged(CControl* control) {
+  if (!control || !effect) return;
+  effect->setParameterAutomated(control->getTag(), control->getValue());
+}
+
+CControl* MyVstGUI::getControl(int layoutIndex) const {
+  if (layoutIndex < 0 || layoutIndex >= zarnith::kControlCount) return nullptr;
+  return controls[layoutIndex];
+}
+
+CControl* MyVstGUI::controlForTag(VstInt32 tag) const {
+  return getControl(zarnith::layoutIndexOfTag(tag));
+}
+
+void MyVstGUI::setControl(VstInt32 tag, float value) {
+  if (CControl* c = controlForTag(tag)) c->setValue(value);
+}
+
+void MyVstGUI::setParameter(VstInt32 index, float value) {
+  InFlight guard(parameterCallsInFlight);
+  if (!controlsLive.load()) return;  // window closed: nothing is remembered
+
+  // Read only for the indices that use it: reading some parameters has effects.
+  auto current = [this, index] { return parameter(index); };
+  switch (index) {
+    case 0: {
+      const float p = current();
+      setControl(0, p);
+      freqDisplay->setValue(p * 20000);
+      break;
+    }
+    case 1:
+    case 2:
+    case 4:
+    case 10:
+    case 16:
+    case 19:
+    case 23:
+    case 24:
+    case 25:
+    case 26:
+    case 29:
+    case 32:
+    case 5:
+    case 6:
+    case 8:
+    case 28:
+      setControl(index, current());
+      break;
+    case 7: {
+      const uint8_t sync = zarnith::truncToU8(current());
+      lfoSyncFlag.store(sync, std::memory_order_relaxed);
+      setControl(7, sync);
+      break;
+    }
+    case 9:
+      setControl(9, static_cast<float>(zarnith::truncToU16(static_cast<double>(current()) * 6) / 6.0));
+      break;
+    case 17: {
+      const float p = current();
+      const uint8_t sync = zarnith::truncToU8(parameter(7));
+      lfoSyncFlag.store(sync, std::memory_order_relaxed);
+      if (sync == 0)
+        setControl(17, p);
+      else
+        setControl(17, static_cast<float>(zarnith::truncToU16(static_cast<double>(p) * 16) / 16.0));
+      updateLfoRateDisplay();
+      break;
+    }
+    case 30:
+      setControl(30, current());
+      silenceLed->setValue(parameter(30) == 0.0f ? 0.0f : 1.0f);
+      break;
+    case 31: {
+      const uint16_t steps = zarnith::truncToU16(static_cast<double>(current()) * 32);
+      setControl(31, static_cast<float>(steps / 32.0));
+      scrambleOffsetDisplay->setValue(steps);
+      break;
+    }
+    case 33: {
+      setControl(33, static_cast<float>(zarnith::truncToU16(static_cast<double>(current()) * 6) / 6.0));
+      const float snapped =
+          static_cast<float>(zarnith::truncToU16(static_cast<double>(parameter(33)) * 6) / 6.0);
+      randBeatLed->setValue(snapped == 0.0f ? 0.0f : 1.0f);
+      break;
+    }
+    case 35:
+    case 36:
+    case 37:
+      // Possibly the audio thread: only the byte is stored; idle lights the lamp.
+      indicatorState[index - 35].store(zarnith::truncToU8(value), std::memory_order_relaxed);
+      break;
+    case 42: {
+      const float p = current();
+      bypassLed->setValue(zarnith::truncToU16(p) == 0 ? 1.0f : 0.0f);
+      setControl(42, p);
+      break;
+    } break;
+    default:
+      break;
+  }
+}
+
+void MyVstGUI::updateLfoRateDisplay() {
+  if (!lfoRateDisplay) return;
+  if (lfoSyncFlag.load(std::memory_order_relaxed) == 0) {
+    const float m = parameter(8);
+    float multiplier;
+    if (m < 0.33)
+      multiplier = 1.001f;
+    else if (m <= 0.66)
+      multiplier = 10.0f;
+    else
+      multiplier = 100.0f;
+    lfoRateDisplay->setValue(parameter(17) * multiplier);
+  } else {
+    lfoRateDisplay->setValue(
+        static_cast<float>(zarnith::truncToU16(static_cast<double>(parameter(17)) * 16) / 16.0));
+  }
+}
