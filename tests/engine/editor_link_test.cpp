@@ -129,6 +129,25 @@ TEST_F(EditorLink, AutomatedChangeReachesEffectAndEditorBeforeTheHost) {
   EXPECT_EQ(log, std::vector<std::string>{"host 3 0 0.000000"});
 }
 
+TEST_F(EditorLink, WithoutAnEditorEveryEditorRequestAnswersZero) {
+  MyVstProbe effect(loggingHost);
+  effect.setEditor(nullptr);
+  EXPECT_EQ(effect.getAeffect()->flags & effFlagsHasEditor, 0);
+  ERect* rect = reinterpret_cast<ERect*>(0x1);
+  EXPECT_EQ(effect.dispatcher(effEditGetRect, 0, 0, &rect, 0.0f), 0);
+  EXPECT_EQ(rect, reinterpret_cast<ERect*>(0x1));
+  int window = 0;
+  EXPECT_EQ(effect.dispatcher(effEditOpen, 0, 0, &window, 0.0f), 0);
+  EXPECT_EQ(effect.dispatcher(effEditIdle, 0, 0, nullptr, 0.0f), 0);
+  EXPECT_EQ(effect.dispatcher(effEditClose, 0, 0, nullptr, 0.0f), 0);
+  EXPECT_EQ(effect.dispatcher(effEditKeyDown, 'a', 0, nullptr, 0.0f), 0);
+  EXPECT_EQ(effect.dispatcher(effEditKeyUp, 'a', 0, nullptr, 1e30f), 0);
+  EXPECT_EQ(effect.dispatcher(effSetEditKnobMode, 0, 2, nullptr, 0.0f), 0);
+  // Parameters still work; nothing is forwarded anywhere.
+  effect.setParameter(6, 0.9f);
+  EXPECT_EQ(effect.getParameter(6), 0.9f);
+}
+
 TEST_F(EditorLink, EditorRequestsFromTheHostReachTheEditor) {
   MyVstProbe effect(loggingHost);
   RecordingEditor* editor = new RecordingEditor(&effect);

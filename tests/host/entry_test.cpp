@@ -9,6 +9,7 @@ TEST(Entry, HostAnsweringVersionZeroGetsNoEffectAndNoFurtherRequest) {
   // Watch the host side directly: load reports why, and only the version was asked.
   LoadedPlugin::Options options;
   options.versionAnswer = 0;
+  loadZarnith();  // keeps the library resident
   std::string error;
   std::unique_ptr<LoadedPlugin> plugin = LoadedPlugin::load(ZARNITH_PLUGIN_PATH, options, &error);
   EXPECT_FALSE(plugin);
