@@ -12,6 +12,7 @@
 #include "toolkit/cdrawcontext.h"
 #include "toolkit/cframe.h"
 #include "toolkit/platform/platform_frame.h"
+#include "toolkit/vstguieditorinterface.h"
 
 // One shared log of what the views and the listener were told, in order.
 using EventLog = std::vector<std::string>;
@@ -127,6 +128,20 @@ class ScopedFakeClock {
 
  private:
   IPlatformClock* previous;
+};
+
+// The face of the editor that controls see: knob mode, idle pumping and edit gestures, logged.
+class StubEditor : public VSTGUIEditorInterface {
+ public:
+  explicit StubEditor(EventLog* log) : log(log) {}
+  int32_t getKnobMode() const override { return mode; }
+  void beginEdit(int32_t index) override { log->push_back("host begin " + std::to_string(index)); }
+  void endEdit(int32_t index) override { log->push_back("host end " + std::to_string(index)); }
+  void doIdleStuff() override { log->push_back("idle"); }
+  int32_t mode = 2;  // linear
+
+ private:
+  EventLog* log;
 };
 
 class RecordingListener : public CControlListener {
