@@ -12,7 +12,7 @@ namespace {
 
 // Images larger than this are refused rather than allocated.
 constexpr int32_t kMaxSide = 32767;
-constexpr uint64_t kMaxPixels = 64u * 1024u * 1024u;
+constexpr uint64_t kMaxPixels = 16u * 1024u * 1024u;
 
 struct PngSource {
   const uint8_t* data;

@@ -109,7 +109,21 @@ TEST_F(BitmapTest, PngOtherColourTypesAreExpanded) {
   rgbKey.trns = {1, 2, 3};
   add(6, "PNG", encodePNG(rgbKey));
 
-  CBitmap g(1), g2(2), p(3), c16(4), ga(5), key(6);
+  PngSpec opaquePalette;  // no transparency chunk: a filler byte makes it opaque
+  opaquePalette.colorType = 3;
+  opaquePalette.bitDepth = 4;
+  opaquePalette.samples = {0x10};
+  opaquePalette.palette = {0, 0, 0, 60, 120, 240};
+  add(9, "PNG", encodePNG(opaquePalette));
+
+  PngSpec rgba16;  // 16-bit colour with alpha: every sample keeps its high byte
+  rgba16.bitDepth = 16;
+  rgba16.samples = {0xff, 0x00, 0x40, 0x01, 0x00, 0xff, 0x80, 0x7f};
+  add(14, "PNG", encodePNG(rgba16));
+
+  CBitmap g(1), g2(2), p(3), c16(4), ga(5), key(6), op(9), c16a(14);
+  EXPECT_EQ(stored(op, 0, 0), (Pixel{239, 119, 59, 255}));
+  EXPECT_EQ(stored(c16a, 0, 0), (Pixel{0, 32, 127, 128}));  // (0, 64, 255) * 128 >> 8
   EXPECT_EQ(stored(g, 0, 0), (Pixel{99, 99, 99, 255}));
   EXPECT_EQ(stored(g2, 0, 0), (Pixel{169, 169, 169, 255}));  // 170 * 255 >> 8
   EXPECT_EQ(stored(p, 0, 0), (Pixel{29, 19, 9, 255}));
