@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "editor/myvstgui.h"
+
 AudioEffect* createEffectInstance(audioMasterCallback audioMaster) {
   return new MyVst(audioMaster);
 }
@@ -27,7 +29,8 @@ MyVst::MyVst(audioMasterCallback audioMaster) : AudioEffectX(audioMaster, kNumPr
 
   buildFactoryBank();
 
-  // The editor attaches itself here once it exists: its constructor calls setEditor.
+  // The editor attaches itself to the effect: its constructor calls setEditor.
+  new MyVstGUI(this);
 
   programsAreChunks(true);
   if (programs) setProgram(0);

@@ -8,10 +8,14 @@
 #include "engine/myvst.h"
 #include "toolkit/aeffguieditor.h"
 
-// Gives tests the effect's inner values.
+// Gives tests the effect's inner values. A probe starts without the effect's own
+// editor, so that tests can attach a recording one.
 class MyVstProbe : public MyVst {
  public:
-  explicit MyVstProbe(audioMasterCallback audioMaster) : MyVst(audioMaster) {}
+  explicit MyVstProbe(audioMasterCallback audioMaster) : MyVst(audioMaster) {
+    delete editor;
+    setEditor(nullptr);
+  }
   using MyVst::barBuffer;
   using MyVst::beatDivisions;
   using MyVst::editor;

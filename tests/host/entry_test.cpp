@@ -29,8 +29,8 @@ TEST(Entry, AnyNonZeroVersionGetsTheRecord) {
   EXPECT_EQ(e.numOutputs, 2);
   EXPECT_EQ(e.uniqueID, 0x41446C79);  // 'ADly'
   EXPECT_EQ(e.version, 1);
-  // Replacing and program chunks; no editor is attached to this build.
-  EXPECT_EQ(e.flags, 0x30);
+  // Editor, replacing and program chunks.
+  EXPECT_EQ(e.flags, 0x31);
   EXPECT_EQ(e.resvd1, 0);
   EXPECT_EQ(e.resvd2, 0);
   EXPECT_EQ(e.initialDelay, 0);
