@@ -8,3 +8,4 @@
 std::string defaultPluginPath();
 
 int runInfo(int argc, char** argv);
+int runRender(int argc, char** argv);

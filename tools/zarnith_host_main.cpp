@@ -15,6 +15,7 @@ struct Command {
 // Add a subcommand here (and its source file to tools/CMakeLists.txt).
 const Command kCommands[] = {
     {"info", "info [--json] [PLUGIN.so]   what a host's scan sees", runInfo},
+    {"render", "render [INPUT] --out FILE [options]   process audio offline (--help for options)", runRender},
 };
 
 void printUsage(FILE* out) {
