@@ -3,6 +3,10 @@
 #include <X11/Xresource.h>
 #include <X11/Xutil.h>
 
+#include <cerrno>
+#include <cstdlib>
+
+#include "toolkit/platform/platform_frame.h"
 #include "x11_error_trap.h"
 #include "x11_frame.h"
 
@@ -14,12 +18,29 @@ XContext frameContext = 0;
 
 }  // namespace
 
+namespace {
+
+Display* openDisplay() {
+  // A busy server refuses connections for a moment when its backlog is full (the connect
+  // fails with EAGAIN); a few quick retries make that no failed editor open. A display that
+  // does not exist fails every attempt at once.
+  const char* name = std::getenv("DISPLAY");
+  if (!name || !*name) return nullptr;
+  for (int attempt = 0;; ++attempt) {
+    if (Display* display = XOpenDisplay(name)) return display;
+    if (attempt == 4 || errno != EAGAIN) return nullptr;
+    platformWait(2);
+  }
+}
+
+}  // namespace
+
 X11Connection* X11Connection::acquire() {
   if (instance) {
     ++instance->userCount;
     return instance;
   }
-  Display* display = XOpenDisplay(nullptr);
+  Display* display = openDisplay();
   if (!display) return nullptr;
   instance = new X11Connection(display);
   return instance;
