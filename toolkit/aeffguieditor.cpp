@@ -1,5 +1,6 @@
 #include "aeffguieditor.h"
 
+#include "cframe.h"
 #include "host/audioeffect.h"
 
 int32_t AEffGUIEditor::knobMode = kCircularMode;
@@ -9,7 +10,11 @@ AEffGUIEditor::AEffGUIEditor(AudioEffect* effect) : AEffEditor(effect), rect{0, 
   lLastTicks = getTicks();
 }
 
-AEffGUIEditor::~AEffGUIEditor() {}
+AEffGUIEditor::~AEffGUIEditor() {
+  // A derived editor closes its frame in close(); one still open here would be lost.
+  if (frame) frame->forget();
+  frame = nullptr;
+}
 
 bool AEffGUIEditor::getRect(ERect** r) {
   *r = &rect;
