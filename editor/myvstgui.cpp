@@ -25,6 +25,16 @@ constexpr int32_t kOpenImages[kImageSlots] = {zarnith::kImageBypassLamp, zarnith
                                               zarnith::kImageKnob,       zarnith::kImageSwitch,
                                               zarnith::kImageOnOff,      zarnith::kImageButton};
 
+// The lamp the effect lit for this filter type: the scrambler's random types
+// (k / 3 as floats) light lamp k; any other value lights trunc(value x 2.9),
+// held to the three lamps.
+int filterLampFor(float type) {
+  if (type == static_cast<float>(1 / 3.0)) return 1;
+  if (type == static_cast<float>(2 / 3.0)) return 2;
+  const int32_t k = zarnith::truncToI32(static_cast<double>(type) * 2.9);
+  return k < 0 ? 0 : k > 2 ? 2 : k;
+}
+
 int imageSlot(int32_t id) {
   for (int i = 0; i < kImageSlots; ++i)
     if (kOpenImages[i] == id) return i;
@@ -189,9 +199,9 @@ bool MyVstGUI::open(void* ptr) {
 
   // Lamps start from the effect's current state, so they are right after a reopen:
   // the effect sends filter-type states only when the type changes.
-  const int32_t lit = zarnith::truncToI32(static_cast<double>(parameter(6)) * 2.9);
+  const int lit = filterLampFor(parameter(6));
   for (int i = 0; i < 3; ++i) {
-    uint8_t state = (i == (lit < 0 ? 0 : lit > 2 ? 2 : lit)) ? 1 : 0;
+    uint8_t state = i == lit ? 1 : 0;
     indicatorState[i].store(state, std::memory_order_relaxed);
     filterTypeLeds[i]->setValue(state);
   }

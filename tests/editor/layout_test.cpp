@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 #include "editor_test_support.h"
 #include "toolkit/cbitmap.h"
@@ -185,6 +186,26 @@ TEST_F(Layout, LampsStartFromTheEffectsState) {
   EXPECT_EQ(gui->getControl(30)->getValue(), 1.0f);
   EXPECT_EQ(gui->getControl(31)->getValue(), 1.0f);
   EXPECT_EQ(gui->getControl(33)->getValue(), 0.0f);
+  gui->close();
+}
+
+TEST_F(Layout, LampsAfterReopeningShowTheScramblersRandomType) {
+  MyVst* fx = host.effect();
+  fx->setParameter(33, 1.0f);  // a random filter type 64 times a bar
+  std::vector<float> in(512, 0.1f), out(512);
+  float* ins[2] = {in.data(), in.data()};
+  float* outs[2] = {out.data(), out.data()};
+  for (int block = 0; block < 12; ++block) {
+    testTimeInfo()->ppqPos = block * 512 / 22050.0;
+    fx->processReplacing(ins, outs, 512);
+  }
+  // The random types are 0, 1/3 and 2/3 (low, band, high pass).
+  const float type = fx->getParameter(6);
+  const int k = static_cast<int>(type * 3.0 + 0.5);
+  ASSERT_EQ(type, static_cast<float>(k / 3.0));
+  ASSERT_TRUE(gui->open(nullptr));
+  for (int lamp = 0; lamp < 3; ++lamp)
+    EXPECT_EQ(gui->getControl(26 + lamp)->getValue(), lamp == k ? 1.0f : 0.0f);
   gui->close();
 }
 
