@@ -9,3 +9,4 @@ std::string defaultPluginPath();
 
 int runInfo(int argc, char** argv);
 int runRender(int argc, char** argv);
+int runView(int argc, char** argv);

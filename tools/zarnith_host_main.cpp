@@ -16,6 +16,9 @@ struct Command {
 const Command kCommands[] = {
     {"info", "info [--json] [PLUGIN.so]   what a host's scan sees", runInfo},
     {"render", "render [INPUT] --out FILE [options]   process audio offline (--help for options)", runRender},
+#ifdef ZARNITH_HAVE_VIEW
+    {"view", "view [PLUGIN.so] [--screenshot FILE.png --after MS]   open the editor in a window", runView},
+#endif
 };
 
 void printUsage(FILE* out) {
