@@ -8,6 +8,7 @@
 
 #include "engine/dsp/beat_scrambler.h"
 #include "engine/dsp/ladder_filter.h"
+#include "engine/dsp/lfo.h"
 #include "host/audioeffectx.h"
 
 // One program: the values of the named parameters in their slots, and a name.
@@ -104,14 +105,12 @@ class MyVst : public AudioEffectX {
   // The smoothed cutoff, reported by parameter 18 on the user-interface thread.
   std::atomic<float> cutoffState{0.0f};
 
-  // Stages of the per-frame chain (process.cpp).
-  float computeLfo();
-  void crushBits(float* left, float* right);
-  float followEnvelope(float x);
-  float smoothCutoff(float modValue, float freq);
-  void runLadderFilter(const float* inL, const float* inR, float cutoff, float* outL, float* outR);
-  void scramblerAdvance();
+  // The per-block preparation and the scrambler's advance (process.cpp); the
+  // other stages are the inline functions of engine/dsp, run on local copies
+  // of their state within a block.
   void prepareBlock();
+  void scramblerAdvance();
+  zarnith::LfoSettings lfoSettings() const;
 
   // Host time of the current block; only valid during processReplacing.
   VstTimeInfo* timeInfo = nullptr;

@@ -9,7 +9,6 @@
 #include "engine/dsp/bit_crusher.h"
 #include "engine/dsp/conversions.h"
 #include "engine/dsp/envelope_follower.h"
-#include "engine/dsp/lfo.h"
 #include "myvst.h"
 
 namespace {
@@ -36,7 +35,7 @@ void MyVst::resume() {
   AudioEffectX::resume();
 }
 
-float MyVst::computeLfo() {
+zarnith::LfoSettings MyVst::lfoSettings() const {
   zarnith::LfoSettings s;
   s.syncOn = syncOn.load(kRelaxed);
   s.lfoRateMult = lfoRateMult.load(kRelaxed);
@@ -44,35 +43,7 @@ float MyVst::computeLfo() {
   s.lfoRate = lfoRate.load(kRelaxed);
   s.lfoType = lfoType.load(kRelaxed);
   s.lfoOffset = lfoOffset.load(kRelaxed);
-  const zarnith::LfoTime time{hostSampleRate, barPhase, beatsPerSecond, knownNumerator};
-  return zarnith::computeLfo(s, lfoSampleCounter, time);
-}
-
-void MyVst::crushBits(float* left, float* right) {
-  const int shift = zarnith::crushShift(bitCrusher.load(kRelaxed));
-  *left = zarnith::crushSample(*left, shift);
-  *right = zarnith::crushSample(*right, shift);
-}
-
-float MyVst::followEnvelope(float x) {
-  return zarnith::followEnvelope(envelopeState, x, attackCoef, releaseCoef, envDepth.load(kRelaxed),
-                                 envReverse.load(kRelaxed));
-}
-
-float MyVst::smoothCutoff(float modulation, float target) {
-  float state = cutoffState.load(kRelaxed);
-  zarnith::smoothCutoff(state, modulation, target, attackCoef, releaseCoef);
-  cutoffState.store(state, kRelaxed);
-  return state;
-}
-
-void MyVst::runLadderFilter(const float* inL, const float* inR, float cutoff, float* outL, float* outR) {
-  zarnith::guardDenormals(ladder[0]);
-  zarnith::guardDenormals(ladder[1]);
-  const zarnith::LadderCoefficients co = zarnith::ladderCoefficients(cutoff, q.load(kRelaxed));
-  const zarnith::LadderResponse response = zarnith::ladderResponse(filterType.load(kRelaxed));
-  *outL = zarnith::runLadderChannel(ladder[0], co, *inL, response);
-  *outR = zarnith::runLadderChannel(ladder[1], co, *inR, response);
+  return s;
 }
 
 void MyVst::scramblerAdvance() {
@@ -154,26 +125,45 @@ void MyVst::processReplacing(float** inputs, float** outputs, VstInt32 sampleFra
   float* barRight = barBuffer[1].get();
   const bool scramblerOn = hostTimeKnown;
   const double barLength = scramblerTime.barLength;
+  const float attack = attackCoef;
+  const float release = releaseCoef;
+  const zarnith::LfoTime lfoTime{hostSampleRate, barPhase, beatsPerSecond, knownNumerator};
+
+  // The recursive states live in locals for the block, so the host's buffers
+  // (which could alias anything of type float) never force them back to memory.
+  zarnith::LadderChannel left = ladder[0];
+  zarnith::LadderChannel right = ladder[1];
+  float cutoff = cutoffState.load(kRelaxed);
+  float envelope = envelopeState;
+  uint32_t counter = lfoSampleCounter;
+  float modulation = modValue;
 
   for (VstInt32 i = 0; i < sampleFrames; i++) {
     if (processingHold.load(kRelaxed) == 1.0f) continue;
     const float dryL = in1[i];
     const float dryR = in2[i];
-    modValue = 0.5f;
-    const float mod = modType.load(kRelaxed);
-    if (mod > 0.2 && mod <= 0.8) modValue = computeLfo();
+    modulation = 0.5f;
+    const float source = modType.load(kRelaxed);
+    if (source > 0.2 && source <= 0.8) modulation = zarnith::computeLfo(lfoSettings(), counter, lfoTime);
     float crushedL = dryL;
     float crushedR = dryR;
-    crushBits(&crushedL, &crushedR);
-    lfoSampleCounter++;
-    if (mod > 0.8) modValue = followEnvelope(dryL);
+    zarnith::crushBits(&crushedL, &crushedR, bitCrusher.load(kRelaxed));
+    counter++;
+    if (source > 0.8) {
+      modulation = zarnith::followEnvelope(envelope, dryL, attack, release, envDepth.load(kRelaxed),
+                                           envReverse.load(kRelaxed));
+    }
     in1[i] = crushedL;
     in2[i] = crushedR;
-    const float cutoff = smoothCutoff(modValue, freq.load(kRelaxed));
+    zarnith::smoothCutoff(cutoff, modulation, freq.load(kRelaxed), attack, release);
+    cutoffState.store(cutoff, kRelaxed);
+    float type = filterType.load(kRelaxed);
     if (scramblerOn && randBeatDivisions.load(kRelaxed) != 1) {
-      filterType.store(scrambler.randomFilterType, kRelaxed);
+      type = scrambler.randomFilterType;
+      filterType.store(type, kRelaxed);
     }
-    runLadderFilter(in1 + i, in2 + i, cutoff, out1 + i, out2 + i);
+    zarnith::runLadderFilter(left, right, cutoff, q.load(kRelaxed), type, in1 + i, in2 + i, out1 + i,
+                             out2 + i);
     if (scramblerOn) {
       if (scrambler.silenceSlice) {
         out1[i] = 0.0f;
@@ -194,4 +184,10 @@ void MyVst::processReplacing(float** inputs, float** outputs, VstInt32 sampleFra
     out1[i] = static_cast<float>(out1[i] * gain);
     out2[i] = static_cast<float>(out2[i] * gain);
   }
+
+  ladder[0] = left;
+  ladder[1] = right;
+  envelopeState = envelope;
+  lfoSampleCounter = counter;
+  modValue = modulation;
 }

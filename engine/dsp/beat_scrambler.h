@@ -70,8 +70,8 @@ inline void scramblerAdvance(BeatScrambler& s, const ScramblerTime& t, const Scr
   const int32_t sliceLength = s.sliceLength;
   s.slicePos = sliceLength > 0 ? s.recordPos % sliceLength : 0;
 
-  if (s.filterTypePeriod != 0 && static_cast<uint32_t>(s.recordPos) % s.filterTypePeriod == 0 &&
-      p.randBeatDivisions != 1) {
+  if (p.randBeatDivisions != 1 && s.filterTypePeriod != 0 &&
+      static_cast<uint32_t>(s.recordPos) % s.filterTypePeriod == 0) {
     const int k = rnd() % 3;
     s.randomFilterType = static_cast<float>(k / 3.0);
     indicate(k);

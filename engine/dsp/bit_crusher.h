@@ -26,4 +26,11 @@ inline float crushSample(float x, int shift) {
   return static_cast<float>(static_cast<double>(v) * 2.0 / 65535.0);
 }
 
+// Crushes a stereo pair in place.
+inline void crushBits(float* left, float* right, float bitCrusher) {
+  const int shift = crushShift(bitCrusher);
+  *left = crushSample(*left, shift);
+  *right = crushSample(*right, shift);
+}
+
 }  // namespace zarnith

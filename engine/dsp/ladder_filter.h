@@ -123,4 +123,16 @@ inline float runLadderChannel(LadderChannel& ch, const LadderCoefficients& co, f
   return out;
 }
 
+// One stereo frame: the denormal guard on all ten states, the coefficients
+// shared by both channels, then the left and the right channel.
+inline void runLadderFilter(LadderChannel& left, LadderChannel& right, float cutoff, float q,
+                            float filterType, const float* inL, const float* inR, float* outL, float* outR) {
+  guardDenormals(left);
+  guardDenormals(right);
+  const LadderCoefficients co = ladderCoefficients(cutoff, q);
+  const LadderResponse response = ladderResponse(filterType);
+  *outL = runLadderChannel(left, co, *inL, response);
+  *outR = runLadderChannel(right, co, *inR, response);
+}
+
 }  // namespace zarnith
