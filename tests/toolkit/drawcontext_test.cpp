@@ -60,6 +60,20 @@ TEST_F(DrawContextTest, FilledRectangleCoversExactlyItsPixels) {
     for (int x = 0; x < 10; x++) EXPECT_EQ(pixelAt(c, x, y), kBlue);
 }
 
+TEST_F(DrawContextTest, EmptyShapesDrawNothing) {
+  c.drawRect(CRect(5, 5, 5, 5), kDrawFilledAndStroked);
+  c.drawEllipse(CRect(5, 5, 5, 9), kDrawFilledAndStroked);
+  c.drawArc(CRect(5, 5, 9, 5), 0, 90, kDrawFilledAndStroked);
+  c.setLineWidth(0);
+  c.moveTo(CPoint(0, 0));
+  c.lineTo(CPoint(10, 10));
+  EXPECT_TRUE(inkBounds(c).isEmpty());
+  // The context still works afterwards.
+  c.setLineWidth(1);
+  c.fillRect(CRect(0, 0, 1, 1));
+  EXPECT_EQ(pixelAt(c, 0, 0), kBlue);
+}
+
 TEST_F(DrawContextTest, FilledAndStrokedRectangle) {
   c.drawRect(CRect(2, 2, 8, 8), kDrawFilledAndStroked);
   EXPECT_EQ(pixelAt(c, 2, 2), kRed);

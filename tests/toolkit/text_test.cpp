@@ -163,6 +163,22 @@ TEST(TextTest, DrawingInARectangleRestoresTheClip) {
   c.drawString(nullptr, CRect(0, 0, 80, 20));  // no text: nothing
 }
 
+TEST(TextTest, FontOfNoSizeDrawsNothingAndLeavesTheContextWorking) {
+  CFontDesc* none = new CFontDesc("Arial", 0, 0);
+  COffscreenContext c(nullptr, 40, 20);
+  c.setFont(none);
+  EXPECT_EQ(c.getStringWidthUTF8("abc"), 0);
+  c.drawStringUTF8("abc", CPoint(2, 15));
+  c.drawStringUTF8("abc", CRect(0, 0, 40, 20), kCenterText);
+  EXPECT_TRUE(inkBounds(c).isEmpty());
+  c.setFont(kNormalFont);
+  c.drawStringUTF8("abc", CPoint(2, 15));
+  c.fillRect(CRect(30, 0, 32, 2));
+  EXPECT_FALSE(inkBounds(c).isEmpty());
+  EXPECT_TRUE(inked(c, 30, 0));
+  none->forget();
+}
+
 TEST(TextTest, FontColourAndAntialiasing) {
   COffscreenContext aa(nullptr, 60, 30);
   COffscreenContext plain(nullptr, 60, 30);

@@ -11,5 +11,5 @@ struct CairoFont {
   bool underline;
 };
 
-// A scaled font for drawing or measuring; the caller destroys it.
+// A scaled font for drawing or measuring (none for a font of no size); the caller destroys it.
 cairo_scaled_font_t* createScaledFont(const CairoFont* font, bool antialias);

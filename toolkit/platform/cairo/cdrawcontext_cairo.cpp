@@ -135,7 +135,7 @@ void CDrawContext::platformRect(const CRect& r, CDrawStyle style) {
     setSource(cr, fillColor);
     cairo_fill(cr);
   }
-  if ((style == kDrawStroked || style == kDrawFilledAndStroked) && frameWidth > 0) {
+  if ((style == kDrawStroked || style == kDrawFilledAndStroked) && frameWidth > 0 && !r.isEmpty()) {
     // The outline lies on the first and last pixel rows and columns.
     double s = strokeShift(frameWidth);
     cairo_new_path(cr);
@@ -209,6 +209,7 @@ int32_t CDrawContext::platformStringWidth(const char* text) {
   CairoFont* f = static_cast<CairoFont*>(font->getPlatformFont());
   if (!f) return -1;
   cairo_scaled_font_t* scaled = createScaledFont(f, true);
+  if (!scaled) return 0;  // a font of no size
   cairo_text_extents_t extents;
   cairo_scaled_font_text_extents(scaled, text, &extents);
   cairo_scaled_font_destroy(scaled);
@@ -220,6 +221,7 @@ void CDrawContext::platformDrawString(const char* text, const CPoint& p, bool an
   if (!f) return;
   cairo_t* cr = cairoOf(pGraphics);
   cairo_scaled_font_t* scaled = createScaledFont(f, antialias);
+  if (!scaled) return;  // a broken font would put the whole context into an error state
   cairo_font_extents_t fe;
   cairo_scaled_font_extents(scaled, &fe);
   // The line box (line height tall) ends at p.v + 1; the baseline lies one ascent below its top.

@@ -43,6 +43,7 @@ void platformFreeFont(void* font) {
 }
 
 cairo_scaled_font_t* createScaledFont(const CairoFont* font, bool antialias) {
+  if (font->size <= 0) return nullptr;  // no text of no size
   cairo_matrix_t fontMatrix;
   cairo_matrix_t ctm;
   cairo_matrix_init_scale(&fontMatrix, font->size, font->size);
@@ -56,6 +57,10 @@ cairo_scaled_font_t* createScaledFont(const CairoFont* font, bool antialias) {
   }
   cairo_scaled_font_t* scaled = cairo_scaled_font_create(font->face, &fontMatrix, &ctm, options);
   cairo_font_options_destroy(options);
+  if (cairo_scaled_font_status(scaled) != CAIRO_STATUS_SUCCESS) {
+    cairo_scaled_font_destroy(scaled);
+    return nullptr;
+  }
   return scaled;
 }
 
