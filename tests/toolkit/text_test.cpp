@@ -179,6 +179,35 @@ TEST(TextTest, FontOfNoSizeDrawsNothingAndLeavesTheContextWorking) {
   none->forget();
 }
 
+TEST(TextTest, InvalidUtf8IsDrawnWithReplacementsAndBreaksNothing) {
+  COffscreenContext c(nullptr, 80, 20);
+  COffscreenContext q(nullptr, 80, 20);
+  const char* bad[] = {
+      "a\xff"
+      "b",
+      "a\xc3", "a\xe2\x82",
+      "a\xed\xa0\x80"
+      "b",
+      "a\xc0\xaf"
+      "b"};
+  for (const char* text : bad) {
+    EXPECT_GT(c.getStringWidthUTF8(text), 0) << text;
+    c.drawStringUTF8(text, CPoint(2, 15));
+  }
+  EXPECT_FALSE(inkBounds(c).isEmpty());
+  // Each byte that starts no valid sequence counts as a '?'.
+  EXPECT_EQ(c.getStringWidthUTF8("a\xff"
+                                 "b"),
+            q.getStringWidthUTF8("a?b"));
+  EXPECT_EQ(c.getStringWidthUTF8("a\xc0\xaf"
+                                 "b"),
+            q.getStringWidthUTF8("a??b"));
+  EXPECT_EQ(c.getStringWidthUTF8("\xc3\xa9"), q.getStringWidthUTF8("\xc3\xa9"));  // valid text is kept
+  EXPECT_NE(c.getStringWidthUTF8("\xc3\xa9"), q.getStringWidthUTF8("??"));
+  c.fillRect(CRect(70, 0, 72, 2));
+  EXPECT_TRUE(inked(c, 70, 0));  // the context still draws
+}
+
 TEST(TextTest, FontColourAndAntialiasing) {
   COffscreenContext aa(nullptr, 60, 30);
   COffscreenContext plain(nullptr, 60, 30);

@@ -205,13 +205,86 @@ void CDrawContext::platformArc(const CRect& r, double startAngle, double sweep, 
 // ---------------------------------------------------------------------------
 // Text
 
+namespace {
+
+// Length of the valid UTF-8 sequence at p, or 0 when it is not one.
+size_t validSequence(const unsigned char* p) {
+  unsigned c = p[0];
+  if (c < 0x80) return 1;
+  size_t n;
+  unsigned min;
+  if ((c & 0xe0) == 0xc0) {
+    n = 2;
+    min = 0x80;
+    c &= 0x1f;
+  } else if ((c & 0xf0) == 0xe0) {
+    n = 3;
+    min = 0x800;
+    c &= 0x0f;
+  } else if ((c & 0xf8) == 0xf0) {
+    n = 4;
+    min = 0x10000;
+    c &= 0x07;
+  } else {
+    return 0;
+  }
+  for (size_t i = 1; i < n; i++) {
+    if ((p[i] & 0xc0) != 0x80) return 0;  // also stops at the terminator
+    c = (c << 6) | (p[i] & 0x3f);
+  }
+  if (c < min || c > 0x10ffff || (c >= 0xd800 && c <= 0xdfff)) return 0;
+  return n;
+}
+
+// Text as cairo accepts it: invalid UTF-8 would put the context into an error
+// state for good, so every byte that starts no valid sequence becomes '?'.
+class ValidText {
+ public:
+  explicit ValidText(const char* text) : text(text), copy(nullptr) {
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
+    size_t length = 0;
+    bool valid = true;
+    while (p[length]) {
+      size_t n = validSequence(p + length);
+      if (n == 0) {
+        valid = false;
+        n = 1;
+      }
+      length += n;
+    }
+    if (valid) return;
+    copy = new char[length + 1];
+    size_t i = 0;
+    while (i < length) {
+      size_t n = validSequence(p + i);
+      if (n == 0) {
+        copy[i++] = '?';
+      } else {
+        for (size_t k = 0; k < n; k++, i++) copy[i] = static_cast<char>(p[i]);
+      }
+    }
+    copy[length] = 0;
+    this->text = copy;
+  }
+  ~ValidText() { delete[] copy; }
+  ValidText(const ValidText&) = delete;
+  ValidText& operator=(const ValidText&) = delete;
+  const char* get() const { return text; }
+
+ private:
+  const char* text;
+  char* copy;
+};
+
+}  // namespace
+
 int32_t CDrawContext::platformStringWidth(const char* text) {
   CairoFont* f = static_cast<CairoFont*>(font->getPlatformFont());
   if (!f) return -1;
   cairo_scaled_font_t* scaled = createScaledFont(f, true);
   if (!scaled) return 0;  // a font of no size
   cairo_text_extents_t extents;
-  cairo_scaled_font_text_extents(scaled, text, &extents);
+  cairo_scaled_font_text_extents(scaled, ValidText(text).get(), &extents);
   cairo_scaled_font_destroy(scaled);
   return static_cast<int32_t>(extents.x_advance);
 }
@@ -232,10 +305,11 @@ void CDrawContext::platformDrawString(const char* text, const CPoint& p, bool an
   setSource(cr, fontColor);
   cairo_new_path(cr);
   cairo_move_to(cr, p.h, baseline);
-  cairo_show_text(cr, text);
+  ValidText valid(text);
+  cairo_show_text(cr, valid.get());
   if (f->underline) {
     cairo_text_extents_t te;
-    cairo_scaled_font_text_extents(scaled, text, &te);
+    cairo_scaled_font_text_extents(scaled, valid.get(), &te);
     double thickness = f->size >= 24 ? 2 : 1;
     double y = std::floor(baseline) + 1;
     cairo_new_path(cr);
