@@ -46,7 +46,7 @@ zarnith::LfoSettings MyVst::lfoSettings() const {
   return s;
 }
 
-void MyVst::scramblerAdvance() {
+ZARNITH_ALWAYS_INLINE void MyVst::scramblerAdvance() {
   zarnith::ScramblerSettings p;
   p.randBeatDivisions = randBeatDivisions.load(kRelaxed);
   p.scramblerReverse = scramblerReverse.load(kRelaxed);
@@ -117,10 +117,6 @@ void MyVst::prepareBlock() {
 void MyVst::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) {
   prepareBlock();
   if (!inputs || !outputs || !inputs[0] || !inputs[1] || !outputs[0] || !outputs[1]) return;
-  float* in1 = inputs[0];
-  float* in2 = inputs[1];
-  float* out1 = outputs[0];
-  float* out2 = outputs[1];
   float* barLeft = barBuffer[0].get();
   float* barRight = barBuffer[1].get();
   const bool scramblerOn = hostTimeKnown;
@@ -138,51 +134,76 @@ void MyVst::processReplacing(float** inputs, float** outputs, VstInt32 sampleFra
   uint32_t counter = lfoSampleCounter;
   float modulation = modValue;
 
-  for (VstInt32 i = 0; i < sampleFrames; i++) {
-    if (processingHold.load(kRelaxed) == 1.0f) continue;
-    const float dryL = in1[i];
-    const float dryR = in2[i];
-    modulation = 0.5f;
-    const float source = modType.load(kRelaxed);
-    if (source > 0.2 && source <= 0.8) modulation = zarnith::computeLfo(lfoSettings(), counter, lfoTime);
-    float crushedL = dryL;
-    float crushedR = dryR;
-    zarnith::crushBits(&crushedL, &crushedR, bitCrusher.load(kRelaxed));
-    counter++;
-    if (source > 0.8) {
-      modulation = zarnith::followEnvelope(envelope, dryL, attack, release, envDepth.load(kRelaxed),
-                                           envReverse.load(kRelaxed));
-    }
-    in1[i] = crushedL;
-    in2[i] = crushedR;
-    zarnith::smoothCutoff(cutoff, modulation, freq.load(kRelaxed), attack, release);
-    cutoffState.store(cutoff, kRelaxed);
-    float type = filterType.load(kRelaxed);
-    if (scramblerOn && randBeatDivisions.load(kRelaxed) != 1) {
-      type = scrambler.randomFilterType;
-      filterType.store(type, kRelaxed);
-    }
-    zarnith::runLadderFilter(left, right, cutoff, q.load(kRelaxed), type, in1 + i, in2 + i, out1 + i,
-                             out2 + i);
-    if (scramblerOn) {
-      if (scrambler.silenceSlice) {
-        out1[i] = 0.0f;
-        out2[i] = 0.0f;
+  // The chain runs over short runs of frames in two passes: first the
+  // modulation source and the bit crusher (steps 1 to 8 of each frame), then the
+  // cutoff, filter, scrambler and volume (steps 9 to 16). No stage of the first
+  // pass depends on the second, so every frame computes exactly what it would
+  // in one pass, while the filter's loop stays free of calls (the LFO's sine).
+  const int kRun = 128;
+  float dryLeft[kRun], dryRight[kRun], modulations[kRun];
+  bool held[kRun];
+  for (VstInt32 runStart = 0; runStart < sampleFrames; runStart += kRun) {
+    const int frames = static_cast<int>(std::min<VstInt32>(kRun, sampleFrames - runStart));
+    float* in1 = inputs[0] + runStart;
+    float* in2 = inputs[1] + runStart;
+    float* out1 = outputs[0] + runStart;
+    float* out2 = outputs[1] + runStart;
+
+    for (int i = 0; i < frames; i++) {
+      held[i] = processingHold.load(kRelaxed) == 1.0f;
+      if (held[i]) continue;
+      const float dryL = in1[i];
+      const float dryR = in2[i];
+      dryLeft[i] = dryL;
+      dryRight[i] = dryR;
+      float mod = 0.5f;
+      const float source = modType.load(kRelaxed);
+      if (source > 0.2 && source <= 0.8) mod = zarnith::computeLfo(lfoSettings(), counter, lfoTime);
+      float crushedL = dryL;
+      float crushedR = dryR;
+      zarnith::crushBits(&crushedL, &crushedR, bitCrusher.load(kRelaxed));
+      counter++;
+      if (source > 0.8) {
+        mod = zarnith::followEnvelope(envelope, dryL, attack, release, envDepth.load(kRelaxed),
+                                      envReverse.load(kRelaxed));
       }
-      zarnith::scramblerRecordAndRoute(scrambler, barLeft, barRight, dryL, dryR, out1[i], out2[i],
-                                       scramblerDry.load(kRelaxed), scramblerWet.load(kRelaxed),
-                                       dryWetMix.load(kRelaxed));
-      scrambler.recordPos++;
-      scrambler.barPos++;
-      if (barLength <= scrambler.barPos) {
-        scrambler.recordPos = 0;
-        scrambler.barPos = 0;
-      }
-      scramblerAdvance();
+      modulations[i] = mod;
+      in1[i] = crushedL;
+      in2[i] = crushedR;
     }
-    const double gain = static_cast<double>(volume.load(kRelaxed)) * 2.0;
-    out1[i] = static_cast<float>(out1[i] * gain);
-    out2[i] = static_cast<float>(out2[i] * gain);
+
+    for (int i = 0; i < frames; i++) {
+      if (held[i]) continue;
+      modulation = modulations[i];
+      zarnith::smoothCutoff(cutoff, modulation, freq.load(kRelaxed), attack, release);
+      cutoffState.store(cutoff, kRelaxed);
+      float type = filterType.load(kRelaxed);
+      if (scramblerOn && randBeatDivisions.load(kRelaxed) != 1) {
+        type = scrambler.randomFilterType;
+        filterType.store(type, kRelaxed);
+      }
+      zarnith::runLadderFilter(left, right, cutoff, q.load(kRelaxed), type, in1 + i, in2 + i, out1 + i,
+                               out2 + i);
+      if (scramblerOn) {
+        if (scrambler.silenceSlice) {
+          out1[i] = 0.0f;
+          out2[i] = 0.0f;
+        }
+        zarnith::scramblerRecordAndRoute(scrambler, barLeft, barRight, dryLeft[i], dryRight[i], out1[i],
+                                         out2[i], scramblerDry.load(kRelaxed), scramblerWet.load(kRelaxed),
+                                         dryWetMix.load(kRelaxed));
+        scrambler.recordPos++;
+        scrambler.barPos++;
+        if (barLength <= scrambler.barPos) {
+          scrambler.recordPos = 0;
+          scrambler.barPos = 0;
+        }
+        scramblerAdvance();
+      }
+      const double gain = static_cast<double>(volume.load(kRelaxed)) * 2.0;
+      out1[i] = static_cast<float>(out1[i] * gain);
+      out2[i] = static_cast<float>(out2[i] * gain);
+    }
   }
 
   ladder[0] = left;

@@ -54,15 +54,35 @@ struct ScramblerSettings {
   float silenceInstr;
 };
 
+// The random choices at a filter-type period start and at a slice start, in
+// this order of draws: filter type, slice, silence. Rare, so kept out of line.
+template <class Random, class Indicate>
+ZARNITH_NOINLINE void scramblerDraw(BeatScrambler& s, const ScramblerSettings& p, uint32_t divisions,
+                                    bool periodStart, bool sliceStart, Random& rnd, Indicate& indicate) {
+  if (periodStart) {
+    const int k = rnd() % 3;
+    s.randomFilterType = static_cast<float>(k / 3.0);
+    indicate(k);
+  }
+  if (sliceStart) {
+    s.sliceIndex = static_cast<uint32_t>(rnd()) % divisions;
+    s.playGain = 0.0f;
+    s.fadeInActive = true;
+    s.silenceSlice = true;
+    const int r = rnd() % 64;
+    if (p.silenceInstr * 64.0 < r) s.silenceSlice = false;
+  }
+}
+
 // Recomputes the positions for the current recordPos and makes the random
-// choices of a slice or filter-type period start, in this order of draws:
-// filter type, slice, silence. A zero slice or period length skips its draws.
+// choices of a slice or filter-type period start. A zero slice or period
+// length (or no divisions at all) skips its draws.
 // rnd() returns the next number 0..32767; indicate(k) lights filter-type lamp k.
 template <class Random, class Indicate>
-inline void scramblerAdvance(BeatScrambler& s, const ScramblerTime& t, const ScramblerSettings& p,
-                             Random&& rnd, Indicate&& indicate) {
+ZARNITH_ALWAYS_INLINE void scramblerAdvance(BeatScrambler& s, const ScramblerTime& t,
+                                            const ScramblerSettings& p, Random&& rnd, Indicate&& indicate) {
   s.sliceLength = t.sliceLength;
-  if (p.randBeatDivisions != s.periodDivisions) {
+  if (ZARNITH_UNLIKELY(p.randBeatDivisions != s.periodDivisions)) {
     s.periodDivisions = p.randBeatDivisions;
     s.filterTypePeriod = scramblerFilterTypePeriod(t, p.randBeatDivisions);
   }
@@ -70,26 +90,15 @@ inline void scramblerAdvance(BeatScrambler& s, const ScramblerTime& t, const Scr
   const int32_t sliceLength = s.sliceLength;
   s.slicePos = sliceLength > 0 ? s.recordPos % sliceLength : 0;
 
-  if (p.randBeatDivisions != 1 && s.filterTypePeriod != 0 &&
-      static_cast<uint32_t>(s.recordPos) % s.filterTypePeriod == 0) {
-    const int k = rnd() % 3;
-    s.randomFilterType = static_cast<float>(k / 3.0);
-    indicate(k);
-  }
+  const bool periodStart = p.randBeatDivisions != 1 && s.filterTypePeriod != 0 &&
+                           static_cast<uint32_t>(s.recordPos) % s.filterTypePeriod == 0;
   const uint32_t d = t.beatDivisions;
-  if (sliceLength > 0) {
-    if (s.slicePos == 0 && d != 1 && d != 0) {
-      s.sliceIndex = static_cast<uint32_t>(rnd()) % d;
-      s.playGain = 0.0f;
-      s.fadeInActive = true;
-      s.silenceSlice = true;
-      const int r = rnd() % 64;
-      if (p.silenceInstr * 64.0 < r) s.silenceSlice = false;
-    }
-    if (s.slicePos > sliceLength - 100.0 && !s.fadeOutActive) {
-      s.playGain = 1.0f;
-      s.fadeOutActive = true;
-    }
+  const bool sliceStart = sliceLength > 0 && s.slicePos == 0 && d > 1;
+  if (ZARNITH_UNLIKELY(periodStart || sliceStart))
+    scramblerDraw(s, p, d, periodStart, sliceStart, rnd, indicate);
+  if (sliceLength > 0 && s.slicePos > sliceLength - 100.0 && !s.fadeOutActive) {
+    s.playGain = 1.0f;
+    s.fadeOutActive = true;
   }
   const uint32_t length = static_cast<uint32_t>(sliceLength);
   const uint32_t slicePos = static_cast<uint32_t>(s.slicePos);
