@@ -218,6 +218,7 @@ TEST_F(X11PointerTest, WheelNotchesWithModifiers) {
 
 TEST_F(X11PointerTest, KnobDragSendsBeginAutomateEndToTheHost) {
   hostCalls().clear();
+  const int knobDraws = editor->knob->drawCount, probeDraws = probe()->drawCount + editor->probe2->drawCount;
   host->moveTo(window, 175, 80);
   host->button(1, true);
   pumpFor(editor, 10);
@@ -243,6 +244,9 @@ TEST_F(X11PointerTest, KnobDragSendsBeginAutomateEndToTheHost) {
   }
   EXPECT_FLOAT_EQ(edits[edits.size() - 2].opt, 0.5f + 40.f / 200.f);
   EXPECT_FLOAT_EQ(effect->getParameter(1), 0.7f);
+  // The knob was repainted while it moved, and nothing else was.
+  EXPECT_GE(editor->knob->drawCount, knobDraws + 2);
+  EXPECT_EQ(probe()->drawCount + editor->probe2->drawCount, probeDraws);
   // The knob keeps the focus: arrow keys forwarded by the host reach it.
   EXPECT_EQ(editor->getFrame()->getFocusView(), editor->knob);
 }
@@ -281,4 +285,35 @@ TEST_F(X11PointerTest, KeysAfterAClickGoToTheFocusView) {
   host->key(XK_Tab, false);
   ASSERT_TRUE(pumpUntil(editor, [&] { return editor->getFrame()->getFocusView() != probe(); }));
   EXPECT_EQ(editor->getFrame()->getFocusView(), editor->probe2);
+}
+
+TEST_F(X11PointerTest, IdlePumpPaintsWhileAViewHoldsThePress) {
+  // A view that keeps the press to itself, invalidating another view and pumping idle in a
+  // loop: the pump paints the invalidated view at once and handles no other event meanwhile.
+  ProbeView* other = editor->probe2;
+  int drawsDuringPress = -1;
+  int pressesSeen = -1;
+  probe()->whilePressed = [&] {
+    if (drawsDuringPress >= 0) return;  // only the first press runs the loop
+    const int before = other->drawCount;
+    other->invalid();
+    host->button(3, true);  // an event arriving during the loop waits for the loop's end
+    host->button(3, false);
+    for (int i = 0; i < 3; ++i) {
+      editor->doIdleStuff();
+      AEffGUIEditor::wait(110);  // past the pump's 100 ms limit: each pass runs in full
+    }
+    drawsDuringPress = other->drawCount - before;
+    pressesSeen = probe()->countOf(ProbeEvent::kDown);
+  };
+  host->moveTo(window, 30, 20);
+  host->button(1, true);
+  ASSERT_TRUE(pumpUntil(editor, [&] { return drawsDuringPress >= 0; }));
+  EXPECT_GE(drawsDuringPress, 1);
+  EXPECT_EQ(pressesSeen, 1);
+  host->button(1, false);
+  // Afterwards the right click queued during the loop is handled as usual.
+  ASSERT_TRUE(pumpUntil(editor, [&] { return probe()->countOf(ProbeEvent::kDown) >= 2; }));
+  EXPECT_TRUE(probe()->last(ProbeEvent::kDown)->buttons & kRButton);
+  probe()->whilePressed = nullptr;
 }

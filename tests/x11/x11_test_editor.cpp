@@ -36,6 +36,7 @@ ProbeView::ProbeView(const CRect& size, const CColor& color) : CView(size), colo
 }
 
 void ProbeView::draw(CDrawContext* context) {
+  ++drawCount;
   context->setFillColor(color);
   context->setFrameColor(kWhiteCColor);
   context->drawRect(size, kDrawFilledAndStroked);
@@ -56,6 +57,7 @@ ProbeEvent& ProbeView::add(ProbeEvent::Kind kind, const CPoint& where, int32_t b
 
 CMouseEventResult ProbeView::onMouseDown(const CPoint& where, int32_t buttons) {
   add(ProbeEvent::kDown, where, buttons);
+  if (whilePressed) whilePressed();
   return downResult;
 }
 

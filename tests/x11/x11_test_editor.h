@@ -4,6 +4,7 @@
 
 #include <X11/Xlib.h>
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -84,6 +85,9 @@ class ProbeView : public CView {
   std::vector<ProbeEvent> events;
   CMouseEventResult downResult = kMouseEventHandled;
   CColor color;
+  int drawCount = 0;
+  // Called inside onMouseDown, as a control that holds the mouse runs its own loop.
+  std::function<void()> whilePressed;
 
   int countOf(ProbeEvent::Kind kind) const;
   const ProbeEvent* last(ProbeEvent::Kind kind) const;
