@@ -20,6 +20,7 @@ const Rgb kDim{0.66, 0.67, 0.68};     // scale figures
 
 const Font kLabel{8.0, true, false};
 const Font kSmall{6.5, true, true};
+const Font kNarrow{7.2, true, true};    // longer names where there is room
 const Font kFigure{6.8, false, false};  // scale figures: the slash needs the wider face
 const Font kTitle{7.5, true, false};
 
@@ -340,16 +341,16 @@ cairo_surface_t* drawBackground() {
   labelCentered(cr, "WET", mix.x - 22, mix.y + 24, kFigure, kDim);
   labelCentered(cr, "DRY", mix.x + 22, mix.y + 24, kFigure, kDim);
   const auto& srev = control(32);
-  label(cr, "Reverse Scramble", srev.right + 3, 309, kSmall, kInk, Align::kLeft);
+  label(cr, "Reverse Scramble", srev.right + 3, 309, kNarrow, kInk, Align::kLeft);
   Point offset = knobCentre(31);
   ticks(cr, offset, 33, 21.0, 22.5, 0.6);
   labelCentered(cr, "-", offset.x - 22, offset.y + 24, kLabel, kDim);
   labelCentered(cr, "+", offset.x + 22, offset.y + 24, kLabel, kDim);
   labelCentered(cr, "0", offset.x, offset.y - 28, kFigure, kDim);
   readoutWell(cr, zarnith::ControlRole::kScrambleOffsetDisplay);
-  label(cr, "SCRAMBLE OFFSET", offset.x, 391, kSmall, kInk);
+  label(cr, "SCRAMBLE OFFSET", offset.x, 391, kNarrow, kInk);
   Point silence = knobCentre(30);
-  label(cr, "SILENCE INSRT", silence.x, 373, kSmall, kInk);
+  label(cr, "SILENCE INSRT", silence.x, 373, kNarrow, kInk);
 
   // Output.
   label(cr, "VOL", knobCentre(26).x, 373, kLabel, kInk);
