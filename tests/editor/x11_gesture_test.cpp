@@ -52,7 +52,7 @@ class EditorGestures : public ::testing::Test {
   }
   void TearDown() override {
     if (!dpy) return;
-    if (fx) fx->dispatcher(effEditClose, 0, 0, nullptr, 0);
+    if (host) fx->dispatcher(effEditClose, 0, 0, nullptr, 0);
     host.reset();
     XDestroyWindow(dpy, parent);
     XCloseDisplay(dpy);
@@ -239,6 +239,26 @@ TEST_F(EditorGestures, ScramblerDryButtonIsSeventeenRowsTall) {
   pumpFor(20);
   EXPECT_TRUE(host->record().edits().empty());
   EXPECT_EQ(fx->getParameter(23), 0.0f);
+}
+
+TEST_F(EditorGestures, EditorRequestsInAnyOrderAndClosingTheEffectWithItsWindowOpen) {
+  void* window = reinterpret_cast<void*>(static_cast<uintptr_t>(parent));
+  // Open again while open, close twice, idle when closed, open again.
+  EXPECT_EQ(fx->dispatcher(effEditOpen, 0, 0, window, 0), 1);
+  pumpFor(20);
+  fx->dispatcher(effEditClose, 0, 0, nullptr, 0);
+  fx->dispatcher(effEditClose, 0, 0, nullptr, 0);
+  idle();
+  EXPECT_EQ(gui->getFrame(), nullptr);
+  EXPECT_EQ(fx->dispatcher(effEditOpen, 0, 0, window, 0), 1);
+  ASSERT_TRUE(pumpUntil([&] { return !gui->getFrame()->isFirstDraw(); }));
+  // The host destroys the effect without closing the window: the editor closes it.
+  host.reset();
+  fx = nullptr;
+  XSync(dpy, False);
+  // The parent window is still there and usable.
+  XWindowAttributes attributes;
+  EXPECT_NE(XGetWindowAttributes(dpy, parent, &attributes), 0);
 }
 
 }  // namespace
