@@ -2,9 +2,34 @@
 // the controls that draw one image out of a vertical strip.
 #pragma once
 
+#include <atomic>
+
 #include "cview.h"
 
 class CControl;
+
+// A control's value: written by the effect's parameter changes from any thread and read by the
+// user-interface thread. One whole 32-bit float, relaxed: no ordering with anything else is
+// needed, since the idle pass only compares it against the value last drawn.
+class RelaxedFloat {
+ public:
+  RelaxedFloat(float v = 0.0f) : v(v) {}  // NOLINT: used as a plain float
+  RelaxedFloat(const RelaxedFloat& o) : v(o.load()) {}
+  RelaxedFloat& operator=(const RelaxedFloat& o) {
+    store(o.load());
+    return *this;
+  }
+  RelaxedFloat& operator=(float f) {
+    store(f);
+    return *this;
+  }
+  operator float() const { return load(); }  // NOLINT: used as a plain float
+  float load() const { return v.load(std::memory_order_relaxed); }
+  void store(float f) { v.store(f, std::memory_order_relaxed); }
+
+ private:
+  std::atomic<float> v;
+};
 
 class CControlListener {
  public:
@@ -64,7 +89,7 @@ class CControl : public CView {
   int32_t tag;
   float oldValue;
   float defaultValue;
-  float value;
+  RelaxedFloat value;
   float vmin;
   float vmax;
   float wheelInc;

@@ -338,7 +338,8 @@ int32_t CAnimKnob::getImageOffset() const {
   int32_t y = 0;
   if (value >= 0.0f && heightOfOneImage > 0 && subPixmaps > 1) {
     int32_t tmp = heightOfOneImage * (subPixmaps - 1);
-    double v = bInverseBitmap ? 1.0 - value : value;
+    const float current = value;
+    double v = bInverseBitmap ? 1.0 - current : current;
     y = static_cast<int32_t>(v * tmp);
     for (int32_t realY = 0; realY <= tmp; realY += heightOfOneImage) {
       if (realY > y) {

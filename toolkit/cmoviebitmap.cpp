@@ -12,7 +12,8 @@ CMovieBitmap::CMovieBitmap(const CRect& size, CControlListener* listener, int32_
 
 CPoint CMovieBitmap::getImageOffset() const {
   CPoint where(offset);
-  float v = value > 1.0f ? 1.0f : value;
+  float v = value;
+  if (v > 1.0f) v = 1.0f;
   if (v > 0.0f) {
     int32_t index = static_cast<int32_t>((subPixmaps - 1) * static_cast<double>(v) + 0.5);
     if (index < 0) index = 0;  // an empty strip

@@ -56,7 +56,7 @@ void CParamDisplay::getText(char text[kParamDisplayTextSize]) const {
   else if (stringConvert)
     stringConvert(value, text);
   else
-    std::snprintf(text, kParamDisplayTextSize, "%2.2f", value);
+    std::snprintf(text, kParamDisplayTextSize, "%2.2f", static_cast<double>(value.load()));
   // A conversion function that forgot the terminator must not make drawing read further.
   text[kParamDisplayTextSize - 1] = 0;
 }

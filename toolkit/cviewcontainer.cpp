@@ -382,6 +382,7 @@ CMouseEventResult CViewContainer::onMouseDown(const CPoint& where, int32_t butto
       if (listener && listener->controlModifierClicked(static_cast<CControl*>(v), buttons) != 0)
         return kMouseEventHandled;
     }
+    v->remember();  // the press may take the view out of the tree
     CMouseEventResult result = v->onMouseDown(local, buttons);
     if (result == kMouseEventNotImplemented) {
       CDrawContext* context = pParentFrame ? pParentFrame->createDrawContext() : nullptr;
@@ -389,9 +390,10 @@ CMouseEventResult CViewContainer::onMouseDown(const CPoint& where, int32_t butto
         v->mouse(context, local, buttons);
         context->forget();
       }
-    } else if (result == kMouseEventHandled) {
+    } else if (result == kMouseEventHandled && isChild(v)) {
       pMouseDownView = v;
     }
+    v->forget();
     return result;
   }
   return kMouseEventNotHandled;
@@ -409,7 +411,11 @@ CMouseEventResult CViewContainer::onMouseUp(const CPoint& where, int32_t buttons
 
 CMouseEventResult CViewContainer::onMouseMoved(const CPoint& where, int32_t buttons) {
   if (!pMouseDownView) return kMouseEventNotHandled;
-  if (pMouseDownView->onMouseMoved(toLocal(where), buttons) != kMouseEventHandled) {
+  CView* v = pMouseDownView;
+  v->remember();  // the move may take the view out of the tree
+  CMouseEventResult result = v->onMouseMoved(toLocal(where), buttons);
+  v->forget();
+  if (result != kMouseEventHandled || pMouseDownView != v) {
     pMouseDownView = nullptr;
     return kMouseEventNotHandled;
   }

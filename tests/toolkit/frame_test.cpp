@@ -297,6 +297,23 @@ TEST_F(FrameTest, ReleaseThatRemovesItsViewIsSafe) {
   EXPECT_EQ(0, frame->getNbViews());
 }
 
+TEST_F(FrameTest, PressThatRemovesItsViewLeavesNoHolder) {
+  class RemovedOnPress : public RecordingView {
+   public:
+    using RecordingView::RecordingView;
+    CMouseEventResult onMouseDown(const CPoint& where, int32_t buttons) override {
+      RecordingView::onMouseDown(where, buttons);
+      getFrame()->removeView(this, true);
+      return kMouseEventHandled;
+    }
+  };
+  frame->addView(new RemovedOnPress(CRect(0, 0, 10, 10), "r", &log));
+  EXPECT_EQ(kMouseEventHandled, frame->onMouseDown(CPoint(5, 5), kLButton));
+  EXPECT_EQ(nullptr, frame->getMouseDownView());
+  EXPECT_EQ(kMouseEventNotHandled, frame->onMouseMoved(CPoint(6, 6), kLButton));
+  EXPECT_EQ(kMouseEventNotHandled, frame->onMouseUp(CPoint(6, 6), 0));
+}
+
 TEST_F(FrameTest, SetSizeAsksTheWindowAndFollowsWhenItMayResize) {
   EXPECT_FALSE(frame->setSize(200, 200));  // unchanged
   EXPECT_TRUE(frame->setSize(300, 250));
