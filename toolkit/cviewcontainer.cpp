@@ -495,7 +495,7 @@ int32_t CViewContainer::onKeyUp(VstKeyCode& keyCode) {
 void CViewContainer::setViewSize(const CRect& rect, bool invalidate) {
   // Children keep their places: autosizing is not used by this program.
   CView::setViewSize(rect, invalidate);
-  mouseableArea = rect;
+  // An offscreen surface of the old size would be copied wrongly: make a new one at the next draw.
   if (pOffscreenContext) {
     pOffscreenContext->forget();
     pOffscreenContext = nullptr;

@@ -246,6 +246,22 @@ TEST_F(ControlsTest, MovieBitmapWithAnEmptyStripStaysAtTheTop) {
   EXPECT_EQ(CPoint(0, 0), m->getImageOffset());
 }
 
+// --- double clicks
+
+TEST_F(ControlsTest, SecondClickWithinTheDoubleClickTimeIsADoubleClick) {
+  ScopedFakeClock fake;
+  CMovieBitmap* m = add(new CMovieBitmap(CRect(0, 0, 10, 10), nullptr, 111, 1, 10, nullptr));
+  EXPECT_FALSE(m->isDoubleClick());
+  fake.clock.now += 100;
+  EXPECT_TRUE(m->isDoubleClick());
+  // The pair is used up: the next click starts a new one.
+  fake.clock.now += 100;
+  EXPECT_FALSE(m->isDoubleClick());
+  // Too late (the window is at least 250 ms).
+  fake.clock.now += 1000;
+  EXPECT_FALSE(m->isDoubleClick());
+}
+
 // --- parameter display
 
 void percent(float value, char* text) {
