@@ -142,8 +142,12 @@ TEST_F(X11FrameTest, OpenCloseCyclesLeaveNothingBehind) {
   EXPECT_EQ(openFileCount(), files);
   EXPECT_EQ(CBaseObject::getNbLivingObjects(), objects);
   EXPECT_EQ(X11Connection::users(), 0);
-  // Some slack for the allocator's own bookkeeping; a leaked back buffer alone is 240 KiB.
+#ifndef __SANITIZE_ADDRESS__  // the sanitizer holds freed memory back on purpose
+  // Some slack for the allocator's own bookkeeping; a leaked back buffer alone is 234 KiB.
   EXPECT_LT(residentKiB() - resident, 1024) << "resident set grew over 100 cycles";
+#else
+  (void)resident;
+#endif
 }
 
 TEST_F(X11FrameTest, ScreenshotOfTheWindowEqualsAnOffscreenRenderOfTheTree) {
