@@ -194,10 +194,12 @@ TEST_F(X11FrameTest, IdleWithNothingChangedPaintsNothing) {
   const int draws = editor->knob->drawCount;
   for (int i = 0; i < 50; ++i) effect->call(effEditIdle);
   EXPECT_EQ(editor->knob->drawCount, draws);
-  // A changed value is drawn at the next idle, and only the knob's rectangle is repainted.
+  // A changed value is drawn by the very next idle, and nothing else is.
+  const int probeDraws = editor->probe->drawCount;
   effect->setParameter(1, 0.9f);
-  pumpFor(editor, 10);
-  EXPECT_GT(editor->knob->drawCount, draws);
+  effect->call(effEditIdle);
+  EXPECT_EQ(editor->knob->drawCount, draws + 1);
+  EXPECT_EQ(editor->probe->drawCount, probeDraws);
   effect->call(effEditClose);
 }
 

@@ -156,6 +156,10 @@ void X11Frame::processEvents() {
     }
     trap.sync();
     notifyLost();
+    // What changed since the last idle is painted in this idle, not the next: nobody pumps
+    // this connection between the host's idle calls, so a paint asked for later would wait a
+    // whole idle period. (The frame's own pass after this finds nothing dirty left.)
+    if (alive && frame->isOpen()) frame->invalidateDirtyViews();
     paintDamage();
   }
   connection->dispatching = false;
