@@ -320,3 +320,33 @@ TEST_F(X11FrameTest, CursorsAndResize) {
   pumpFor(editor, 10);
   effect->call(effEditClose);
 }
+
+TEST_F(X11FrameTest, TwoEditorsShareOneConnectionAndGetTheirOwnEvents) {
+  TestEffect otherEffect;
+  TestEditor* other = new TestEditor(&otherEffect);
+  Window otherParent = host->createWindow(400, 300, 400, 0);
+  ASSERT_EQ(effect->call(effEditOpen, 0, parentId()), 1);
+  ASSERT_EQ(otherEffect.call(effEditOpen, 0, reinterpret_cast<void*>(static_cast<uintptr_t>(otherParent))),
+            1);
+  EXPECT_EQ(X11Connection::users(), 2);
+
+  // A click into the second editor reaches its probe, whichever editor's idle drains the
+  // connection.
+  host->moveTo(other->frameWindow(), 30, 20);
+  host->button(1, true);
+  host->button(1, false);
+  ASSERT_TRUE(pumpUntil(editor, [&] { return other->probe->countOf(ProbeEvent::kUp) == 1; }));
+  EXPECT_EQ(editor->probe->countOf(ProbeEvent::kDown), 0);
+  EXPECT_EQ(other->probe->last(ProbeEvent::kDown)->where, CPoint(30, 20));
+
+  // Closing one leaves the other working.
+  effect->call(effEditClose);
+  EXPECT_EQ(X11Connection::users(), 1);
+  host->moveTo(other->frameWindow(), 60, 120);
+  host->button(1, true);
+  host->button(1, false);
+  ASSERT_TRUE(pumpUntil(other, [&] { return other->probe2->countOf(ProbeEvent::kUp) == 1; }));
+  otherEffect.call(effEditClose);
+  EXPECT_EQ(X11Connection::users(), 0);
+  XDestroyWindow(host->display(), otherParent);
+}
