@@ -243,6 +243,13 @@ TEST_F(X11FrameTest, BadParentsAndCallOrdersAreSafe) {
   host->sync();
   EXPECT_EQ(effect->call(effEditOpen, 0, reinterpret_cast<void*>(static_cast<uintptr_t>(dead))), 0);
   EXPECT_EQ(effect->call(effEditOpen, 0, reinterpret_cast<void*>(static_cast<uintptr_t>(0x7fffff0))), 0);
+  // A window that cannot hold a drawable child.
+  XSetWindowAttributes none = {};
+  Window inputOnly = XCreateWindow(host->display(), DefaultRootWindow(host->display()), 0, 0, 10, 10, 0, 0,
+                                   InputOnly, CopyFromParent, 0, &none);
+  host->sync();
+  EXPECT_EQ(effect->call(effEditOpen, 0, reinterpret_cast<void*>(static_cast<uintptr_t>(inputOnly))), 0);
+  XDestroyWindow(host->display(), inputOnly);
   EXPECT_EQ(X11Connection::users(), 0);
   effect->call(effEditIdle);
 

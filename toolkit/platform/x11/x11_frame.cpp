@@ -41,6 +41,7 @@ X11Frame* X11Frame::create(CFrame* frame, Window parent, const CRect& size) {
   X11Connection* connection = X11Connection::acquire();
   if (!connection) return nullptr;
   X11Frame* result = nullptr;
+  bool made = false;
   {
     // The parent is the host's: it may be a stale id. Asking for it under the trap turns a dead
     // window into a failed open instead of an error the host's handler would act on.
@@ -49,11 +50,13 @@ X11Frame* X11Frame::create(CFrame* frame, Window parent, const CRect& size) {
     if (XGetWindowAttributes(connection->display(), parent, &attributes) && trap.sync() &&
         attributes.c_class == InputOutput) {
       result = new X11Frame(frame, connection, parent, size);
-      if (!result->createWindow(attributes) || !trap.sync()) {
-        delete result;  // releases the connection
-        return nullptr;
-      }
+      made = result->createWindow(attributes) && trap.sync();
     }
+  }
+  // Only now, with the trap gone: the last release closes the connection.
+  if (result && !made) {
+    delete result;  // releases the connection
+    return nullptr;
   }
   if (!result) X11Connection::release();
   return result;
