@@ -4,6 +4,7 @@
 // allocates, locks, logs or throws; parameters are read as relaxed atomics.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "engine/crt_random.h"
 #include "engine/dsp/bit_crusher.h"
@@ -134,14 +135,19 @@ void MyVst::processReplacing(float** inputs, float** outputs, VstInt32 sampleFra
   uint32_t counter = lfoSampleCounter;
   float modulation = modValue;
 
-  // The chain runs over short runs of frames in two passes: first the
-  // modulation source and the bit crusher (steps 1 to 8 of each frame), then the
-  // cutoff, filter, scrambler and volume (steps 9 to 16). No stage of the first
-  // pass depends on the second, so every frame computes exactly what it would
-  // in one pass, while the filter's loop stays free of calls (the LFO's sine).
+  // The chain runs over short runs of frames in two passes: first the LFO
+  // (steps 1 to 4 and 6 of each frame), then everything else. Neither pass
+  // depends on the other's later frames, so every frame computes exactly what
+  // it would in one pass, while the filter's loop stays free of calls (the
+  // LFO's sine). The bar-locked LFO only changes with its settings within a
+  // block, so its value is reused until they change.
   const int kRun = 128;
-  float dryLeft[kRun], dryRight[kRun], modulations[kRun];
+  float modulations[kRun];
+  float sources[kRun];
   bool held[kRun];
+  zarnith::LfoSettings lastSettings{};
+  float lastLockedValue = 0.0f;
+  bool lockedValueKnown = false;
   for (VstInt32 runStart = 0; runStart < sampleFrames; runStart += kRun) {
     const int frames = static_cast<int>(std::min<VstInt32>(kRun, sampleFrames - runStart));
     float* in1 = inputs[0] + runStart;
@@ -152,29 +158,40 @@ void MyVst::processReplacing(float** inputs, float** outputs, VstInt32 sampleFra
     for (int i = 0; i < frames; i++) {
       held[i] = processingHold.load(kRelaxed) == 1.0f;
       if (held[i]) continue;
-      const float dryL = in1[i];
-      const float dryR = in2[i];
-      dryLeft[i] = dryL;
-      dryRight[i] = dryR;
-      float mod = 0.5f;
       const float source = modType.load(kRelaxed);
-      if (source > 0.2 && source <= 0.8) mod = zarnith::computeLfo(lfoSettings(), counter, lfoTime);
-      float crushedL = dryL;
-      float crushedR = dryR;
-      zarnith::crushBits(&crushedL, &crushedR, bitCrusher.load(kRelaxed));
-      counter++;
-      if (source > 0.8) {
-        mod = zarnith::followEnvelope(envelope, dryL, attack, release, envDepth.load(kRelaxed),
-                                      envReverse.load(kRelaxed));
+      sources[i] = source;
+      float mod = 0.5f;
+      if (source > 0.2 && source <= 0.8) {
+        const zarnith::LfoSettings settings = lfoSettings();
+        if (settings.syncOn != 1.0f) {
+          mod = zarnith::computeLfo(settings, counter, lfoTime);
+        } else {
+          if (!lockedValueKnown || std::memcmp(&settings, &lastSettings, sizeof(settings)) != 0) {
+            lastLockedValue = zarnith::computeLfo(settings, counter, lfoTime);
+            lastSettings = settings;
+            lockedValueKnown = true;
+          }
+          mod = lastLockedValue;
+        }
       }
       modulations[i] = mod;
-      in1[i] = crushedL;
-      in2[i] = crushedR;
+      counter++;
     }
 
     for (int i = 0; i < frames; i++) {
       if (held[i]) continue;
+      const float dryL = in1[i];
+      const float dryR = in2[i];
+      float crushedL = dryL;
+      float crushedR = dryR;
+      zarnith::crushBits(&crushedL, &crushedR, bitCrusher.load(kRelaxed));
       modulation = modulations[i];
+      if (sources[i] > 0.8) {
+        modulation = zarnith::followEnvelope(envelope, dryL, attack, release, envDepth.load(kRelaxed),
+                                             envReverse.load(kRelaxed));
+      }
+      in1[i] = crushedL;
+      in2[i] = crushedR;
       zarnith::smoothCutoff(cutoff, modulation, freq.load(kRelaxed), attack, release);
       cutoffState.store(cutoff, kRelaxed);
       float type = filterType.load(kRelaxed);
@@ -189,8 +206,8 @@ void MyVst::processReplacing(float** inputs, float** outputs, VstInt32 sampleFra
           out1[i] = 0.0f;
           out2[i] = 0.0f;
         }
-        zarnith::scramblerRecordAndRoute(scrambler, barLeft, barRight, dryLeft[i], dryRight[i], out1[i],
-                                         out2[i], scramblerDry.load(kRelaxed), scramblerWet.load(kRelaxed),
+        zarnith::scramblerRecordAndRoute(scrambler, barLeft, barRight, dryL, dryR, out1[i], out2[i],
+                                         scramblerDry.load(kRelaxed), scramblerWet.load(kRelaxed),
                                          dryWetMix.load(kRelaxed));
         scrambler.recordPos++;
         scrambler.barPos++;
