@@ -55,8 +55,10 @@ void CFrame::setPlatformFrame(IPlatformFrame* platform) {
 }
 
 void CFrame::idle() {
-  if (pPlatform) pPlatform->processEvents();
   if (bOpenFlag) invalidateDirtyViews();
+  // Pending window events next, the paints just asked for among them: a value changed since
+  // the last idle is on the screen when this idle returns.
+  if (pPlatform) pPlatform->processEvents();
 }
 
 void CFrame::doIdleStuff() {

@@ -15,7 +15,7 @@ class CFrame : public CViewContainer {
   ~CFrame() override;
 
   virtual bool isOpen() const { return bOpenFlag; }
-  // Handles pending window events, then invalidates what changed since the last idle.
+  // Invalidates what changed since the last idle, then handles pending window events.
   virtual void idle();
   virtual void doIdleStuff();
   virtual uint32_t getTicks() const;
