@@ -66,13 +66,20 @@ struct LadderChannel {
   float ladder4 = 0.0f;
 };
 
-// Clamps tiny states to 0 so the recursion never runs on denormal numbers.
+// Clamps tiny states to 0 so the recursion never runs on denormal numbers. The
+// threshold is the double 1e-6; for a float, |x| < 1e-6 holds exactly when
+// |x| <= 1e-6f (the float nearest 1e-6 lies below it, the next one above), so
+// the test can stay in single precision.
+inline void guardState(float& x) {
+  if (std::fabs(x) <= 1e-6f) x = 0.0f;
+}
+
 inline void guardDenormals(LadderChannel& ch) {
-  if (std::fabs(static_cast<double>(ch.ladderIn)) < 0.000001) ch.ladderIn = 0.0f;
-  if (std::fabs(static_cast<double>(ch.ladder1)) < 0.000001) ch.ladder1 = 0.0f;
-  if (std::fabs(static_cast<double>(ch.ladder2)) < 0.000001) ch.ladder2 = 0.0f;
-  if (std::fabs(static_cast<double>(ch.ladder3)) < 0.000001) ch.ladder3 = 0.0f;
-  if (std::fabs(static_cast<double>(ch.ladder4)) < 0.000001) ch.ladder4 = 0.0f;
+  guardState(ch.ladderIn);
+  guardState(ch.ladder1);
+  guardState(ch.ladder2);
+  guardState(ch.ladder3);
+  guardState(ch.ladder4);
 }
 
 // Response chosen by the filter type, read against the double thresholds.

@@ -264,6 +264,16 @@ TEST(LadderFilter, DenormalGuardZeroesTinyStates) {
   EXPECT_EQ(ch.ladder2, 2e-6f);
   EXPECT_EQ(ch.ladder3, -0.5f);
   EXPECT_EQ(ch.ladder4, 0.0f);
+  // At the threshold: the float nearest 1e-6 lies below the double 1e-6 and is
+  // zeroed; the next float up is kept.
+  LadderChannel edge;
+  edge.ladder1 = 1e-6f;
+  edge.ladder2 = std::nextafter(1e-6f, 1.0f);
+  edge.ladder3 = -1e-6f;
+  guardDenormals(edge);
+  EXPECT_EQ(edge.ladder1, 0.0f);
+  EXPECT_EQ(edge.ladder2, std::nextafter(1e-6f, 1.0f));
+  EXPECT_EQ(edge.ladder3, 0.0f);
 }
 
 TEST(LadderFilter, SilenceAfterSignalReachesExactZero) {
