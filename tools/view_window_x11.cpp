@@ -20,7 +20,8 @@ class X11ViewWindow : public ViewWindow {
       : dpy(display), width(width), height(height) {
     const int screen = DefaultScreen(dpy);
     window = XCreateSimpleWindow(dpy, RootWindow(dpy, screen), 0, 0, static_cast<unsigned>(width),
-                                 static_cast<unsigned>(height), 0, BlackPixel(dpy, screen), BlackPixel(dpy, screen));
+                                 static_cast<unsigned>(height), 0, BlackPixel(dpy, screen),
+                                 BlackPixel(dpy, screen));
     XSelectInput(dpy, window, StructureNotifyMask);
     XStoreName(dpy, window, title.c_str());
     Atom utf8 = XInternAtom(dpy, "UTF8_STRING", False);
@@ -61,7 +62,8 @@ class X11ViewWindow : public ViewWindow {
     while (XPending(dpy) > 0) {
       XEvent event;
       XNextEvent(dpy, &event);
-      if (event.type == ClientMessage && static_cast<Atom>(event.xclient.data.l[0]) == deleteWindow) closed = true;
+      if (event.type == ClientMessage && static_cast<Atom>(event.xclient.data.l[0]) == deleteWindow)
+        closed = true;
       if (event.type == DestroyNotify && event.xdestroywindow.window == window) closed = destroyed = true;
     }
     return !closed;
@@ -128,7 +130,8 @@ class X11ViewWindow : public ViewWindow {
 
 }  // namespace
 
-std::unique_ptr<ViewWindow> createViewWindow(int width, int height, const std::string& title, std::string* error) {
+std::unique_ptr<ViewWindow> createViewWindow(int width, int height, const std::string& title,
+                                             std::string* error) {
   Display* display = nullptr;
   // A busy server may refuse a connection for a moment.
   for (int attempt = 0; attempt < 5 && !display; ++attempt) {
