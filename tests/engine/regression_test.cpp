@@ -5,6 +5,7 @@
 // sides changed.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <random>
@@ -34,6 +35,7 @@ struct Scenario {
   int numerator;
   int bars;
   bool randomBlocks;
+  bool eventful = false;  // loops, a stopped transport and automation along the way
 };
 
 struct Outcome {
@@ -63,17 +65,38 @@ Outcome render(const Scenario& s) {
     std::vector<float> inL, inR;
     makeTestSignal(inL, inR, frames, beatFrames);
     std::vector<float> dutL = inL, dutR = inR;
-    std::vector<float> refInL = inL, refInR = inR, refOutL(frames), refOutR(frames);
+    // The effect works in place; the reference writes to separate buffers that
+    // start as the input too, so held (bypassed) frames compare alike.
+    std::vector<float> refInL = inL, refInR = inR, refOutL = inL, refOutR = inR;
     std::mt19937 blockSizes(s.program);
     int done = 0;
+    int blockNumber = 0;
     while (done < frames) {
       int block = s.randomBlocks ? static_cast<int>(blockSizes() % 1100) : 512;
       if (block > frames - done) block = frames - done;
+      if (s.eventful) {
+        // Every 150th block the host loops back two beats; blocks 200 to 239
+        // stand still; every 97th block a parameter moves (the same change
+        // reaches the reference through the effect's own parameter values).
+        blockNumber++;
+        if (blockNumber % 150 == 0) host.time.ppqPos = std::max(0.0, host.time.ppqPos - 2.0);
+        if (blockNumber % 97 == 0) {
+          // The bypass goes on at the second change and off at the third.
+          static const int kMoving[] = {0, 1, 42, 42, 4, 5, 9, 17, 19, 25, 28, 29, 30, 31, 32, 33};
+          const int change = blockNumber / 97;
+          const int index = kMoving[change % 16];
+          host.effect->setParameter(
+              index, index == 42 ? (change == 2 ? 1.0f : 0.0f) : (blockSizes() % 1000) / 999.0f);
+          float now[43];
+          for (int i = 0; i < 43; i++) now[i] = host.effect->getParameter(i);
+          ref.setFromParameters(now);
+        }
+      }
       host.process(dutL, dutR, block, done);
       float* refIn[2] = {refInL.data() + done, refInR.data() + done};
       float* refOut[2] = {refOutL.data() + done, refOutR.data() + done};
       ref.process(host.time, refIn, refOut, block);
-      host.advance(block);
+      if (!s.eventful || blockNumber < 200 || blockNumber >= 240) host.advance(block);
       done += block;
     }
     for (int i = 0; i < frames; i++) {
@@ -115,6 +138,25 @@ TEST(SoundRegression, FactoryProgramsMatchTheReferenceAndTheStoredChecksums) {
     // The program really shapes the sound: neither silence nor the input as it was.
     EXPECT_GT(outcome.outputEnergy, 1e-4) << "program " << c.scenario.program;
     EXPECT_GT(outcome.changeEnergy, 1e-4) << "program " << c.scenario.program;
+    EXPECT_EQ(outcome.checksum, c.checksum)
+        << "program " << c.scenario.program << std::hex << " checksum 0x" << outcome.checksum;
+  }
+}
+
+TEST(SoundRegression, LoopsStopsAndAutomationMatchTheReference) {
+  const struct {
+    Scenario scenario;
+    uint64_t checksum;
+  } cases[] = {
+      {{19, 44100.0, 120.0, 4, 8, true, true}, 0x5facd7e64b58e624ull},
+      {{0, 48000.0, 100.0, 3, 8, false, true}, 0xfde27c83e7803a90ull},
+      {{30, 44100.0, 160.0, 4, 8, true, true}, 0x6823674bb6f7b1c8ull},
+  };
+  for (const auto& c : cases) {
+    const Outcome outcome = render(c.scenario);
+    EXPECT_EQ(outcome.mismatches, 0) << "program " << c.scenario.program << " first at frame "
+                                     << outcome.firstMismatch;
+    EXPECT_GT(outcome.outputEnergy, 1e-4) << "program " << c.scenario.program;
     EXPECT_EQ(outcome.checksum, c.checksum)
         << "program " << c.scenario.program << std::hex << " checksum 0x" << outcome.checksum;
   }
