@@ -213,6 +213,12 @@ bool MyVstGUI::open(void* ptr) {
   for (CBitmap* image : images) image->forget();
 
   controlsLive.store(true);
+  // A parent was given but no window could be made in it (no display, a dead window id):
+  // the host hears of the failure, and nothing stays open.
+  if (ptr && !frame->getPlatformFrame()) {
+    close();
+    return false;
+  }
   return true;
 }
 
