@@ -3,6 +3,7 @@
 // values beyond the range saturate, so extreme host input can never fault.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 // Branch and inlining hints for the per-frame code: the rare work (random
@@ -40,6 +41,16 @@ inline int64_t truncToInt64(double x) {
 // Truncation through a 64-bit integer whose low 32 bits are read as unsigned.
 inline uint32_t truncLow32(double x) {
   return static_cast<uint32_t>(static_cast<uint64_t>(truncToInt64(x)));
+}
+
+// Holds a smoothed value to 0..1: 1 at or above 1, 0 at or below 1e-6 (the
+// double threshold; for a float, "x <= 1e-6" holds exactly when x <= 1e-6f, as
+// the float nearest 1e-6 lies below it and the next one above), and 0 for NaN.
+// Written without branches: with an envelope these bounds are crossed at audio
+// rate, where a branch would be mispredicted.
+inline float holdToUnit(float x) {
+  const float atMostOne = std::min(x, 1.0f);  // NaN stays NaN here
+  return x > 1e-6f ? atMostOne : 0.0f;
 }
 
 }  // namespace zarnith

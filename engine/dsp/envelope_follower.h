@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include "engine/dsp/conversions.h"
+
 namespace zarnith {
 
 inline float followEnvelope(float& envelopeState, float x, float attackCoef, float releaseCoef,
@@ -17,13 +19,7 @@ inline float followEnvelope(float& envelopeState, float x, float attackCoef, flo
   } else {
     state = a;
   }
-  if (state >= 1.0f) {
-    state = 1.0f;
-  } else if (state <= 0.000001) {
-    state = 0.0f;
-  } else if (!(state == state)) {
-    state = 0.0f;  // a non-finite input sample must not stick in the follower
-  }
+  state = holdToUnit(state);  // also clears a NaN left by a non-finite input sample
   envelopeState = state;
   float value;
   if (envReverse == 0.0f) {
@@ -31,12 +27,7 @@ inline float followEnvelope(float& envelopeState, float x, float attackCoef, flo
   } else {
     value = static_cast<float>(static_cast<double>(envDepth) * (0.5 - state));
   }
-  if (value >= 1.0f) {
-    value = 1.0f;
-  } else if (value <= 0.000001) {
-    value = 0.0f;
-  }
-  return value;
+  return holdToUnit(value);
 }
 
 }  // namespace zarnith

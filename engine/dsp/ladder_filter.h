@@ -4,6 +4,9 @@
 #pragma once
 
 #include <cmath>
+#include <cstdint>
+
+#include "engine/dsp/conversions.h"
 
 namespace zarnith {
 
@@ -14,27 +17,15 @@ inline float smoothingCoefficient(int32_t milliseconds, double sampleRate) {
 }
 
 // Moves the cutoff toward freq shifted by the modulation value (0.5 = none) and
-// returns it, held in 0..1. A cutoff that became NaN restarts from 0.
+// returns it, held in 0..1. A NaN modulation counts as a target of 0, and a
+// cutoff that became NaN restarts from 0.
 inline float smoothCutoff(float& cutoffState, float modValue, float freq, float attackCoef,
                           float releaseCoef) {
-  float target = static_cast<float>(static_cast<double>(modValue) - 0.5 + freq);
-  if (target >= 1.0f) {
-    target = 1.0f;
-  } else if (target < 0.000001) {
-    target = 0.0f;
-  }
-  float state = cutoffState;
+  const float target = holdToUnit(static_cast<float>(static_cast<double>(modValue) - 0.5 + freq));
+  const float state = cutoffState;
   const double coef = state < target ? attackCoef : releaseCoef;
-  state = static_cast<float>((static_cast<double>(state) - target) * coef + target);
-  if (state >= 1.0f) {
-    state = 1.0f;
-  } else if (state <= 0.000001) {
-    state = 0.0f;
-  } else if (!(state == state)) {
-    state = 0.0f;
-  }
-  cutoffState = state;
-  return state;
+  cutoffState = holdToUnit(static_cast<float>((static_cast<double>(state) - target) * coef + target));
+  return cutoffState;
 }
 
 // The three coefficients, shared by both channels of one frame.

@@ -114,11 +114,29 @@ TEST(CutoffSmoothing, StaysWithinZeroAndOne) {
   EXPECT_EQ(state, 0.0f);
 }
 
-TEST(CutoffSmoothing, NanModulationRestartsFromZero) {
-  float state = 0.4f;
+TEST(CutoffSmoothing, NonFiniteValuesNeverStick) {
   const float nan = std::numeric_limits<float>::quiet_NaN();
-  EXPECT_EQ(smoothCutoff(state, nan, 0.5f, 0.5f, 0.5f), 0.0f);
+  const float inf = std::numeric_limits<float>::infinity();
+  // A NaN modulation is a target of 0: (0.4 - 0) x 0.5 + 0.
+  float state = 0.4f;
+  EXPECT_EQ(smoothCutoff(state, nan, 0.5f, 0.5f, 0.5f), 0.2f);
+  // A NaN state (an unusable smoothing factor) restarts from 0.
+  state = 0.4f;
+  EXPECT_EQ(smoothCutoff(state, 0.5f, 0.5f, nan, nan), 0.0f);
   EXPECT_EQ(smoothCutoff(state, 0.5f, 0.5f, 0.0f, 0.0f), 0.5f);
+  // Infinite modulation is held to the bounds.
+  EXPECT_EQ(smoothCutoff(state, inf, 0.5f, 0.0f, 0.0f), 1.0f);
+  EXPECT_EQ(smoothCutoff(state, -inf, 0.5f, 0.0f, 0.0f), 0.0f);
+}
+
+TEST(CutoffSmoothing, BoundsAtTheirExactThresholds) {
+  float state = 0.0f;
+  // A target of exactly 1e-6f (below the double 1e-6) counts as 0; the next float up does not.
+  EXPECT_EQ(smoothCutoff(state, 0.5f, 1e-6f, 0.0f, 0.0f), 0.0f);
+  const float above = std::nextafter(1e-6f, 1.0f);
+  EXPECT_EQ(smoothCutoff(state, 0.5f, above, 0.0f, 0.0f), above);
+  EXPECT_EQ(smoothCutoff(state, 0.5f, 1.0f, 0.0f, 0.0f), 1.0f);
+  EXPECT_EQ(smoothCutoff(state, 0.5f, std::nextafter(1.0f, 0.0f), 0.0f, 0.0f), std::nextafter(1.0f, 0.0f));
 }
 
 namespace {
