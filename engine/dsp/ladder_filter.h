@@ -113,8 +113,10 @@ inline float runLadderChannel(LadderChannel& ch, const LadderCoefficients& co, f
       out = static_cast<float>(static_cast<double>(x) - l4);
       break;
   }
-  const double sum = static_cast<double>(x) + ch.ladder1 + ch.ladder2 + ch.ladder3 + l4;
-  if (!std::isfinite(sum)) {
+  // Any state that stops being finite carries into the last stage within the
+  // same frame (inf or NaN propagates through every later stage and the cubic
+  // turns inf into NaN), so the last stage and the output tell for all of them.
+  if (!std::isfinite(l4) || !std::isfinite(out)) {
     ch = LadderChannel();
     out = 0.0f;
   }
