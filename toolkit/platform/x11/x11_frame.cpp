@@ -159,9 +159,9 @@ void X11Frame::processEvents() {
     }
     trap.sync();
     notifyLost();
-    // What changed since the last idle is painted in this idle, not the next: nobody pumps
-    // this connection between the host's idle calls, so a paint asked for later would wait a
-    // whole idle period. (The frame's own pass after this finds nothing dirty left.)
+    // Views that the events just handled marked dirty are painted in this idle too: nobody
+    // pumps this connection between the host's idle calls, so a paint left for later would
+    // wait a whole idle period.
     if (alive && frame->isOpen()) frame->invalidateDirtyViews();
     paintDamage();
   }
