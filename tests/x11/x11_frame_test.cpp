@@ -357,3 +357,29 @@ TEST_F(X11FrameTest, TwoEditorsShareOneConnectionAndGetTheirOwnEvents) {
   EXPECT_EQ(X11Connection::users(), 0);
   XDestroyWindow(host->display(), otherParent);
 }
+
+TEST_F(X11FrameTest, HostWindowWithAnAlphaVisual) {
+  // Some hosts make their windows with a 32-bit visual; the editor's window takes the parent's.
+  Display* dpy = host->display();
+  XVisualInfo info;
+  if (!XMatchVisualInfo(dpy, DefaultScreen(dpy), 32, TrueColor, &info)) GTEST_SKIP() << "no 32-bit visual";
+  XSetWindowAttributes attributes = {};
+  attributes.colormap = XCreateColormap(dpy, DefaultRootWindow(dpy), info.visual, AllocNone);
+  attributes.border_pixel = 0;
+  attributes.background_pixel = 0;
+  Window argb = XCreateWindow(dpy, DefaultRootWindow(dpy), 0, 0, 400, 300, 0, 32, InputOutput, info.visual,
+                              CWColormap | CWBorderPixel | CWBackPixel, &attributes);
+  XMapWindow(dpy, argb);
+  host->sync();
+  ASSERT_EQ(effect->call(effEditOpen, 0, reinterpret_cast<void*>(static_cast<uintptr_t>(argb))), 1);
+  ASSERT_TRUE(pumpUntil(editor, [&] { return !editor->getFrame()->isFirstDraw(); }));
+  pumpFor(editor, 10);
+  XImage* image = XGetImage(dpy, editor->frameWindow(), 60, 30, 1, 1, AllPlanes, ZPixmap);
+  ASSERT_NE(image, nullptr);
+  const unsigned long pixel = XGetPixel(image, 0, 0);
+  XDestroyImage(image);
+  EXPECT_EQ(pixel & 0xFFFFFF, 0xC81E1Eul);  // the first probe's red
+  effect->call(effEditClose);
+  XDestroyWindow(dpy, argb);
+  XFreeColormap(dpy, attributes.colormap);
+}
