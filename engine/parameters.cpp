@@ -326,11 +326,14 @@ void MyVst::getParameterDisplay(VstInt32 index, char* text) {
     case 1:
       float2string(q.load(kRelaxed), text, kVstMaxParamStrLen);
       break;
-    case 6:
-      // Both upper ranges read "Band Pass".
-      copyCutText(text, static_cast<double>(filterType.load(kRelaxed)) <= 0.33 ? "Low Pass" : "Band Pass",
-                  kVstMaxParamStrLen);
+    case 6: {
+      // The same thresholds as the filter itself, so the text names the response
+      // that sounds (the top range is the high-pass one, not a second band-pass).
+      const double type = filterType.load(kRelaxed);
+      const char* name = type <= 0.33 ? "Low Pass" : type <= 0.66 ? "Band Pass" : "High Pass";
+      copyCutText(text, name, kVstMaxParamStrLen);
       break;
+    }
     case 13:
       dB2string(outLevel.load(kRelaxed), text, kVstMaxParamStrLen);
       break;

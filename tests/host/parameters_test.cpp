@@ -217,14 +217,20 @@ TEST_F(Parameters, DisplayTextsOfFreqQFilterTypeAndLevel) {
   plugin->setParameter(1, 12.75f);
   EXPECT_EQ(display(1), "12.75000");
 
-  // Filter Type: two texts; "Band Pass" is one character longer than a display may be.
+  // Filter Type names the response that sounds; "Band Pass" and "High Pass" are one
+  // character longer than a display may be. 0.33f and 0.66f lie just above the
+  // double thresholds, so they already belong to the next range.
   plugin->setParameter(6, 0.3299f);
   EXPECT_EQ(display(6), "Low Pass");
   plugin->setParameter(6, 0.0f);
   EXPECT_EQ(display(6), "Low Pass");
-  for (float v : {0.33f, 0.5f, 0.66f, 0.67f, 1.0f}) {
+  for (float v : {0.33f, 0.5f, 0.6599f}) {
     plugin->setParameter(6, v);
     EXPECT_EQ(display(6), "Band Pas") << v;
+  }
+  for (float v : {0.66f, 0.67f, 1.0f}) {
+    plugin->setParameter(6, v);
+    EXPECT_EQ(display(6), "High Pas") << v;
   }
 
   // Level in decibels.
