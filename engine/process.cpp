@@ -1,7 +1,14 @@
 // Audio processing: per block, the host's musical time and the values derived
 // from it; per frame, the fixed chain of modulation source, bit crusher, cutoff
-// smoothing, ladder filter, slice silencing, scrambler and volume. Nothing here
-// allocates, locks, logs or throws; parameters are read as relaxed atomics.
+// smoothing, ladder filter, slice silencing, scrambler and volume.
+//
+// Rules for this file, as it runs on the host's audio thread: no allocation,
+// lock, logging, system call, exception or virtual call per sample; parameters
+// are relaxed atomics, each read as often as the sound defines (per block or
+// per frame) and no more; per-block values are computed once before the frame
+// loop with the same arithmetic; rare work (random draws, host calls) stays
+// out of line so the filter states keep to registers. The output is defined to
+// the bit, so no rewrite may change an operation's precision or order.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -128,8 +135,15 @@ void MyVst::processReplacing(float** inputs, float** outputs, VstInt32 sampleFra
 
   // The recursive states live in locals for the block, so the host's buffers
   // (which could alias anything of type float) never force them back to memory.
+#if ZARNITH_STEREO_LADDER
+  zarnith::LadderStereo filter = zarnith::packLadder(ladder[0], ladder[1]);
+  // Both channels run together unless the left output is the right input,
+  // where the right channel must read what the left one wrote.
+  const bool crossedBuffers = outputs[0] == inputs[1];
+#else
   zarnith::LadderChannel left = ladder[0];
   zarnith::LadderChannel right = ladder[1];
+#endif
   float cutoff = cutoffState.load(kRelaxed);
   float envelope = envelopeState;
   uint32_t counter = lfoSampleCounter;
@@ -199,8 +213,20 @@ void MyVst::processReplacing(float** inputs, float** outputs, VstInt32 sampleFra
         type = scrambler.randomFilterType;
         filterType.store(type, kRelaxed);
       }
+#if ZARNITH_STEREO_LADDER
+      const float resonance = q.load(kRelaxed);
+      if (ZARNITH_UNLIKELY(crossedBuffers)) {
+        zarnith::LadderChannel left, right;
+        zarnith::unpackLadder(filter, left, right);
+        zarnith::runLadderFilter(left, right, cutoff, resonance, type, in1 + i, in2 + i, out1 + i, out2 + i);
+        filter = zarnith::packLadder(left, right);
+      } else {
+        zarnith::runLadderStereo(filter, cutoff, resonance, type, in1[i], in2[i], out1 + i, out2 + i);
+      }
+#else
       zarnith::runLadderFilter(left, right, cutoff, q.load(kRelaxed), type, in1 + i, in2 + i, out1 + i,
                                out2 + i);
+#endif
       if (scramblerOn) {
         if (scrambler.silenceSlice) {
           out1[i] = 0.0f;
@@ -223,8 +249,12 @@ void MyVst::processReplacing(float** inputs, float** outputs, VstInt32 sampleFra
     }
   }
 
+#if ZARNITH_STEREO_LADDER
+  zarnith::unpackLadder(filter, ladder[0], ladder[1]);
+#else
   ladder[0] = left;
   ladder[1] = right;
+#endif
   envelopeState = envelope;
   lfoSampleCounter = counter;
   modValue = modulation;

@@ -8,6 +8,13 @@
 
 #include "engine/dsp/conversions.h"
 
+#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
+#include <emmintrin.h>
+#define ZARNITH_STEREO_LADDER 1
+#else
+#define ZARNITH_STEREO_LADDER 0
+#endif
+
 namespace zarnith {
 
 // One-pole smoothing factor that closes 99 % of a step in the given time. 0 ms
@@ -134,5 +141,124 @@ inline void runLadderFilter(LadderChannel& left, LadderChannel& right, float cut
   *outL = runLadderChannel(left, co, *inL, response);
   *outR = runLadderChannel(right, co, *inR, response);
 }
+
+#if ZARNITH_STEREO_LADDER
+// Both channels at once: the same double operations as runLadderChannel, lane 0
+// for the left channel and lane 1 for the right, so each channel's values are
+// exactly the scalar ones while the ten-state recursion takes half the
+// instructions (the two chains share every step). Lanes 2 and 3 carry nothing.
+struct LadderStereo {
+  __m128 ladderIn;
+  __m128 ladder1;
+  __m128 ladder2;
+  __m128 ladder3;
+  __m128 ladder4;
+};
+
+inline LadderStereo packLadder(const LadderChannel& left, const LadderChannel& right) {
+  LadderStereo s;
+  s.ladderIn = _mm_setr_ps(left.ladderIn, right.ladderIn, 0.0f, 0.0f);
+  s.ladder1 = _mm_setr_ps(left.ladder1, right.ladder1, 0.0f, 0.0f);
+  s.ladder2 = _mm_setr_ps(left.ladder2, right.ladder2, 0.0f, 0.0f);
+  s.ladder3 = _mm_setr_ps(left.ladder3, right.ladder3, 0.0f, 0.0f);
+  s.ladder4 = _mm_setr_ps(left.ladder4, right.ladder4, 0.0f, 0.0f);
+  return s;
+}
+
+inline void unpackLadder(const LadderStereo& s, LadderChannel& left, LadderChannel& right) {
+  alignas(16) float v[5][4];
+  _mm_store_ps(v[0], s.ladderIn);
+  _mm_store_ps(v[1], s.ladder1);
+  _mm_store_ps(v[2], s.ladder2);
+  _mm_store_ps(v[3], s.ladder3);
+  _mm_store_ps(v[4], s.ladder4);
+  left = LadderChannel{v[0][0], v[1][0], v[2][0], v[3][0], v[4][0]};
+  right = LadderChannel{v[0][1], v[1][1], v[2][1], v[3][1], v[4][1]};
+}
+
+// The denormal guard of guardDenormals on both channels. States this small are
+// rare while sound plays, so one predictable branch on all ten tests replaces
+// ten, and the clearing (a mask, exact for each state) stays off the chain.
+inline void guardDenormals(LadderStereo& s) {
+  const __m128 magnitude = _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff));
+  const __m128 limit = _mm_set1_ps(1e-6f);
+  const __m128 tinyIn = _mm_cmple_ps(_mm_and_ps(s.ladderIn, magnitude), limit);
+  const __m128 tiny1 = _mm_cmple_ps(_mm_and_ps(s.ladder1, magnitude), limit);
+  const __m128 tiny2 = _mm_cmple_ps(_mm_and_ps(s.ladder2, magnitude), limit);
+  const __m128 tiny3 = _mm_cmple_ps(_mm_and_ps(s.ladder3, magnitude), limit);
+  const __m128 tiny4 = _mm_cmple_ps(_mm_and_ps(s.ladder4, magnitude), limit);
+  const __m128 any = _mm_or_ps(_mm_or_ps(_mm_or_ps(tinyIn, tiny1), _mm_or_ps(tiny2, tiny3)), tiny4);
+  if ((_mm_movemask_ps(any) & 3) != 0) {
+    s.ladderIn = _mm_andnot_ps(tinyIn, s.ladderIn);
+    s.ladder1 = _mm_andnot_ps(tiny1, s.ladder1);
+    s.ladder2 = _mm_andnot_ps(tiny2, s.ladder2);
+    s.ladder3 = _mm_andnot_ps(tiny3, s.ladder3);
+    s.ladder4 = _mm_andnot_ps(tiny4, s.ladder4);
+  }
+}
+
+// One stereo frame, as runLadderFilter computes it: the guard, the shared
+// coefficients, then both channels. The two inputs are read before either
+// output is written, so the caller keeps runLadderFilter for a left output
+// that is the right input.
+inline void runLadderStereo(LadderStereo& s, float cutoff, float q, float filterType, float inL, float inR,
+                            float* outL, float* outR) {
+  guardDenormals(s);
+  const LadderCoefficients co = ladderCoefficients(cutoff, q);
+  const LadderResponse response = ladderResponse(filterType);
+  const __m128d p = _mm_set1_pd(co.poleCoef);
+  const __m128d f = _mm_set1_pd(co.stageCoef);
+  const __m128d gain = _mm_set1_pd(co.resonanceGain);
+  const __m128d input = _mm_cvtps_pd(_mm_unpacklo_ps(_mm_set_ss(inL), _mm_set_ss(inR)));
+  const __m128 x = _mm_cvtpd_ps(_mm_sub_pd(input, _mm_mul_pd(gain, _mm_cvtps_pd(s.ladder4))));
+  const __m128d xd = _mm_cvtps_pd(x);
+  __m128 t1 = s.ladder1;
+  s.ladder1 = _mm_cvtpd_ps(_mm_sub_pd(_mm_mul_pd(_mm_add_pd(xd, _mm_cvtps_pd(s.ladderIn)), p),
+                                      _mm_mul_pd(_mm_cvtps_pd(s.ladder1), f)));
+  const __m128 t2 = s.ladder2;
+  s.ladder2 = _mm_cvtpd_ps(_mm_sub_pd(_mm_mul_pd(_mm_add_pd(_mm_cvtps_pd(s.ladder1), _mm_cvtps_pd(t1)), p),
+                                      _mm_mul_pd(_mm_cvtps_pd(s.ladder2), f)));
+  t1 = s.ladder3;
+  s.ladder3 = _mm_cvtpd_ps(_mm_sub_pd(_mm_mul_pd(_mm_add_pd(_mm_cvtps_pd(s.ladder2), _mm_cvtps_pd(t2)), p),
+                                      _mm_mul_pd(_mm_cvtps_pd(s.ladder3), f)));
+  const __m128 stage4 = _mm_cvtpd_ps(_mm_sub_pd(_mm_mul_pd(_mm_add_pd(_mm_cvtps_pd(s.ladder3), _mm_cvtps_pd(t1)), p),
+                                                _mm_mul_pd(_mm_cvtps_pd(s.ladder4), f)));
+  const __m128d stage4d = _mm_cvtps_pd(stage4);
+  const __m128d clip = _mm_set1_pd(static_cast<double>(0.166667f));
+  const __m128 l4 = _mm_cvtpd_ps(
+      _mm_sub_pd(stage4d, _mm_mul_pd(_mm_mul_pd(_mm_mul_pd(stage4d, stage4d), stage4d), clip)));
+  s.ladder4 = l4;
+  s.ladderIn = x;
+  __m128 out;
+  switch (response) {
+    case LadderResponse::kLowPass:
+      out = l4;
+      break;
+    case LadderResponse::kBandPass:
+      out = _mm_cvtpd_ps(_mm_mul_pd(_mm_sub_pd(_mm_cvtps_pd(s.ladder3), _mm_cvtps_pd(l4)), _mm_set1_pd(3.0)));
+      break;
+    default:
+      out = _mm_cvtpd_ps(_mm_sub_pd(xd, _mm_cvtps_pd(l4)));
+      break;
+  }
+  // A channel whose last stage or output stopped being finite is cleared and
+  // outputs 0 (see runLadderChannel); the other channel goes on untouched.
+  const __m128 magnitude = _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff));
+  const __m128 infinity = _mm_set1_ps(INFINITY);
+  const __m128 finite = _mm_and_ps(_mm_cmplt_ps(_mm_and_ps(l4, magnitude), infinity),
+                                   _mm_cmplt_ps(_mm_and_ps(out, magnitude), infinity));
+  if (ZARNITH_UNLIKELY((_mm_movemask_ps(finite) & 3) != 3)) {
+    s.ladderIn = _mm_and_ps(s.ladderIn, finite);
+    s.ladder1 = _mm_and_ps(s.ladder1, finite);
+    s.ladder2 = _mm_and_ps(s.ladder2, finite);
+    s.ladder3 = _mm_and_ps(s.ladder3, finite);
+    s.ladder4 = _mm_and_ps(s.ladder4, finite);
+    out = _mm_and_ps(out, finite);
+  }
+  _mm_store_ss(outL, out);
+  _mm_store_ss(outR, _mm_shuffle_ps(out, out, _MM_SHUFFLE(1, 1, 1, 1)));
+}
+
+#endif  // ZARNITH_STEREO_LADDER
 
 }  // namespace zarnith
