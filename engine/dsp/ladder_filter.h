@@ -179,7 +179,7 @@ inline void unpackLadder(const LadderStereo& s, LadderChannel& left, LadderChann
 // The denormal guard of guardDenormals on both channels. States this small are
 // rare while sound plays, so one predictable branch on all ten tests replaces
 // ten, and the clearing (a mask, exact for each state) stays off the chain.
-inline void guardDenormals(LadderStereo& s) {
+ZARNITH_ALWAYS_INLINE void guardDenormals(LadderStereo& s) {
   const __m128 magnitude = _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff));
   const __m128 limit = _mm_set1_ps(1e-6f);
   const __m128 tinyIn = _mm_cmple_ps(_mm_and_ps(s.ladderIn, magnitude), limit);
@@ -201,8 +201,8 @@ inline void guardDenormals(LadderStereo& s) {
 // coefficients, then both channels. The two inputs are read before either
 // output is written, so the caller keeps runLadderFilter for a left output
 // that is the right input.
-inline void runLadderStereo(LadderStereo& s, float cutoff, float q, float filterType, float inL, float inR,
-                            float* outL, float* outR) {
+ZARNITH_ALWAYS_INLINE void runLadderStereo(LadderStereo& s, float cutoff, float q, float filterType, float inL, float inR,
+                                           float* outL, float* outR) {
   guardDenormals(s);
   const LadderCoefficients co = ladderCoefficients(cutoff, q);
   const LadderResponse response = ladderResponse(filterType);
