@@ -63,6 +63,34 @@ TEST(BitCrusher, OneBitKeepsOnlyNegativeHalfWaves) {
   EXPECT_EQ(crush(1.5f, 0.0f), static_cast<float>(32768 * 2 / 65535.0));
 }
 
+// The stereo entry point crushes each channel exactly as crushSample does,
+// across the whole range of shifts, at the saturation limits and for NaN.
+TEST(BitCrusher, PairMatchesTheSingleSampleForEveryShiftAndEdge) {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float inf = std::numeric_limits<float>::infinity();
+  std::vector<float> inputs = {0.0f, -0.0f, 1.0f, -1.0f, 0.5f, -0.5f, 1e-5f, -1e-5f, 1.5f, -1.5f,
+                               60000.0f, -60000.0f, 65535.0f, -65536.0f, 65536.0f, 1e9f, -1e9f, inf, -inf, nan,
+                               std::nextafter(65535.0f, 1e9f), std::nextafter(-65536.0f, -1e9f)};
+  uint32_t seed = 99;
+  for (int i = 0; i < 2000; i++) {
+    seed = seed * 1664525u + 1013904223u;
+    inputs.push_back(((seed >> 8) / 16777216.0f) * 4.0f - 2.0f);
+  }
+  for (float setting : {-1.0f, 0.0f, 0.07f, 0.3f, 0.5f, 0.99f, 1.0f, 2.0f, nan}) {
+    const int shift = crushShift(setting);
+    for (size_t i = 0; i < inputs.size(); i++) {
+      float left = inputs[i];
+      float right = inputs[inputs.size() - 1 - i];
+      crushBits(&left, &right, setting);
+      const float wantLeft = crushSample(inputs[i], shift);
+      const float wantRight = crushSample(inputs[inputs.size() - 1 - i], shift);
+      ASSERT_EQ(std::memcmp(&left, &wantLeft, sizeof left), 0) << inputs[i] << " setting " << setting;
+      ASSERT_EQ(std::memcmp(&right, &wantRight, sizeof right), 0)
+          << inputs[inputs.size() - 1 - i] << " setting " << setting;
+    }
+  }
+}
+
 TEST(BitCrusher, ExtremeInputSaturatesAndNanGivesZero) {
   const float nan = std::numeric_limits<float>::quiet_NaN();
   const float inf = std::numeric_limits<float>::infinity();
