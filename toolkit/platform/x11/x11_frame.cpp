@@ -629,30 +629,27 @@ void X11Frame::dndDrop(const XClientMessageEvent& event) {
 }
 
 void X11Frame::dndSendStatus(bool accept) {
-  XEvent reply = {};
-  reply.xclient.type = ClientMessage;
-  reply.xclient.display = display;
-  reply.xclient.window = dndSource;
-  reply.xclient.message_type = connection->atoms().xdndStatus;
-  reply.xclient.format = 32;
-  reply.xclient.data.l[0] = static_cast<long>(window);
   // Bit 0: we accept; bit 1: keep sending positions (the view under the pointer may change).
-  reply.xclient.data.l[1] = accept ? 3 : 2;
-  reply.xclient.data.l[4] = accept ? static_cast<long>(connection->atoms().xdndActionCopy) : None;
-  XSendEvent(display, dndSource, False, NoEventMask, &reply);
-  XFlush(display);
+  const long copy = static_cast<long>(connection->atoms().xdndActionCopy);
+  dndSendToSource(connection->atoms().xdndStatus, accept ? 3 : 2, 0, accept ? copy : None);
 }
 
 void X11Frame::dndSendFinished(bool accepted) {
+  const long copy = static_cast<long>(connection->atoms().xdndActionCopy);
+  dndSendToSource(connection->atoms().xdndFinished, accepted ? 1 : 0, accepted ? copy : None, 0);
+}
+
+void X11Frame::dndSendToSource(Atom messageType, long data1, long data2, long data4) {
   XEvent reply = {};
   reply.xclient.type = ClientMessage;
   reply.xclient.display = display;
   reply.xclient.window = dndSource;
-  reply.xclient.message_type = connection->atoms().xdndFinished;
+  reply.xclient.message_type = messageType;
   reply.xclient.format = 32;
   reply.xclient.data.l[0] = static_cast<long>(window);
-  reply.xclient.data.l[1] = accepted ? 1 : 0;
-  reply.xclient.data.l[2] = accepted ? static_cast<long>(connection->atoms().xdndActionCopy) : None;
+  reply.xclient.data.l[1] = data1;
+  reply.xclient.data.l[2] = data2;
+  reply.xclient.data.l[4] = data4;
   XSendEvent(display, dndSource, False, NoEventMask, &reply);
   XFlush(display);
 }

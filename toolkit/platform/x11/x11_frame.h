@@ -67,6 +67,7 @@ class X11Frame : public IPlatformFrame {
   void dndDrop(const XClientMessageEvent& event);
   void dndSendStatus(bool accept);
   void dndSendFinished(bool accepted);
+  void dndSendToSource(Atom messageType, long data1, long data2, long data4);
   Atom dndChooseTarget(const Atom* types, unsigned long count) const;
   bool dndPointFromRoot(long packed, CPoint& where);
   bool dndReadSelection(Atom target, Time time, unsigned char** data, unsigned long* size);
