@@ -279,81 +279,50 @@ void drawLamp(cairo_t* cr, double cx, double cy, double r, double t) {
   cairo_pattern_destroy(p);
 }
 
-cairo_surface_t* strip(int w, int h) {
-  return cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+// A w × h strip of count frames stacked from the top, each frameHeight rows and
+// clipped to its own rectangle; draw(cr, i, top) paints frame i.
+template <class DrawFrame>
+cairo_surface_t* stackedFrames(int w, int h, int count, int frameHeight, DrawFrame draw) {
+  cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+  cairo_t* cr = cairo_create(s);
+  for (int i = 0; i < count; ++i) {
+    cairo_save(cr);
+    cairo_rectangle(cr, 0, i * frameHeight, w, frameHeight);
+    cairo_clip(cr);
+    draw(cr, i, i * frameHeight);
+    cairo_restore(cr);
+  }
+  cairo_destroy(cr);
+  return s;
 }
 
 }  // namespace
 
 cairo_surface_t* drawKnobStrip() {
-  cairo_surface_t* s = strip(49, zarnith::kKnobFrames * zarnith::kKnobFrameHeight);
-  cairo_t* cr = cairo_create(s);
-  for (int i = 0; i < zarnith::kKnobFrames; ++i) {
-    cairo_save(cr);
-    cairo_translate(cr, 0, i * zarnith::kKnobFrameHeight);
-    cairo_rectangle(cr, 0, 0, 49, zarnith::kKnobFrameHeight);
-    cairo_clip(cr);
-    drawKnob(cr, i / double(zarnith::kKnobFrames - 1));
-    cairo_restore(cr);
-  }
-  cairo_destroy(cr);
-  return s;
+  const int frames = zarnith::kKnobFrames, height = zarnith::kKnobFrameHeight;
+  return stackedFrames(49, frames * height, frames, height, [&](cairo_t* cr, int i, int top) {
+    cairo_translate(cr, 0, top);
+    drawKnob(cr, i / double(frames - 1));
+  });
 }
 
 cairo_surface_t* drawSwitchStrip() {
-  cairo_surface_t* s = strip(25, 231);
-  cairo_t* cr = cairo_create(s);
-  for (int i = 0; i < 3; ++i) {
-    cairo_save(cr);
-    cairo_rectangle(cr, 0, i * 77, 25, 77);
-    cairo_clip(cr);
-    drawSwitchFrame(cr, i * 77, i);
-    cairo_restore(cr);
-  }
-  cairo_destroy(cr);
-  return s;
+  return stackedFrames(25, 231, 3, 77, [](cairo_t* cr, int i, int top) { drawSwitchFrame(cr, top, i); });
 }
 
 cairo_surface_t* drawOnOffStrip() {
-  cairo_surface_t* s = strip(20, 40);
-  cairo_t* cr = cairo_create(s);
-  for (int i = 0; i < 2; ++i) {
-    cairo_save(cr);
-    cairo_rectangle(cr, 0, i * 20, 20, 20);
-    cairo_clip(cr);
-    drawOnOffFrame(cr, i * 20, i == 1);
-    cairo_restore(cr);
-  }
-  cairo_destroy(cr);
-  return s;
+  return stackedFrames(20, 40, 2, 20, [](cairo_t* cr, int i, int top) { drawOnOffFrame(cr, top, i == 1); });
 }
 
 cairo_surface_t* drawButtonStrip() {
-  cairo_surface_t* s = strip(27, 115);
-  cairo_t* cr = cairo_create(s);
-  for (int i = 0; i < 2; ++i) {
-    cairo_save(cr);
-    cairo_rectangle(cr, 0, i * 57, 27, 57);
-    cairo_clip(cr);
-    drawButtonFrame(cr, i * 57, i == 1);
-    cairo_restore(cr);
-  }
-  cairo_destroy(cr);
-  return s;
+  return stackedFrames(27, 115, 2, 57, [](cairo_t* cr, int i, int top) { drawButtonFrame(cr, top, i == 1); });
 }
 
 cairo_surface_t* drawLampStrip(int size) {
-  cairo_surface_t* s = strip(size, size * zarnith::kLampFrames);
-  cairo_t* cr = cairo_create(s);
-  for (int i = 0; i < zarnith::kLampFrames; ++i) {
-    cairo_save(cr);
-    cairo_rectangle(cr, 0, i * size, size, size);
-    cairo_clip(cr);
-    drawLamp(cr, size / 2.0, i * size + size / 2.0, size / 2.0 - 0.3, i / double(zarnith::kLampFrames - 1));
-    cairo_restore(cr);
-  }
-  cairo_destroy(cr);
-  return s;
+  const int frames = zarnith::kLampFrames;
+  return stackedFrames(size, size * frames, frames, size, [&](cairo_t* cr, int i, int top) {
+    drawLamp(cr, size / 2.0, top + size / 2.0, size / 2.0 - 0.3, i / double(frames - 1));
+  });
 }
 
 }  // namespace artwork
