@@ -165,26 +165,14 @@ class XdndSource {
   std::thread worker;
 };
 
-class X11DropTest : public ::testing::Test {
+class X11DropTest : public EmbeddedEditorTest {
  protected:
   void SetUp() override {
-    SKIP_WITHOUT_DISPLAY();
-    host.reset(new TestHost());
-    ASSERT_NE(host->display(), nullptr);
-    guard.reset(new ErrorHandlerGuard());
-    effect.reset(new TestEffect());
-    editor = new TestEditor(effect.get());
-    parent = host->createWindow(400, 300, 0, 0);
-    ASSERT_EQ(
-        effect->dispatcher(effEditOpen, 0, 0, reinterpret_cast<void*>(static_cast<uintptr_t>(parent)), 0), 1);
+    EmbeddedEditorTest::SetUp();
+    if (setUpFailed()) return;
+    openEditor();
+    if (setUpFailed()) return;
     pumpFor(editor, 5);
-  }
-  void TearDown() override {
-    if (!host) return;
-    effect.reset();
-    guard.reset();
-    XDestroyWindow(host->display(), parent);
-    host.reset();
   }
 
   // Runs a drag onto the frame point (x, y), idling the editor as a host does meanwhile.
@@ -199,12 +187,6 @@ class X11DropTest : public ::testing::Test {
     pumpFor(editor, 5);
     return source.outcome;
   }
-
-  std::unique_ptr<TestHost> host;
-  std::unique_ptr<ErrorHandlerGuard> guard;
-  std::unique_ptr<TestEffect> effect;
-  TestEditor* editor = nullptr;
-  Window parent = 0;
 };
 
 typedef std::vector<std::pair<int32_t, std::string>> Items;

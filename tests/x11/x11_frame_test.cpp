@@ -48,33 +48,7 @@ unsigned int childCount(Display* dpy, Window window) {
   return count;
 }
 
-class X11FrameTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    SKIP_WITHOUT_DISPLAY();
-    hostCalls().clear();
-    host.reset(new TestHost());
-    ASSERT_NE(host->display(), nullptr);
-    guard.reset(new ErrorHandlerGuard());
-    effect.reset(new TestEffect());
-    editor = new TestEditor(effect.get());  // the effect owns and deletes it
-    parent = host->createWindow(400, 300, 0, 0);
-  }
-  void TearDown() override {
-    if (!host) return;
-    effect.reset();
-    guard.reset();
-    if (parent) XDestroyWindow(host->display(), parent);
-    host.reset();
-  }
-  void* parentId() const { return reinterpret_cast<void*>(static_cast<uintptr_t>(parent)); }
-
-  std::unique_ptr<TestHost> host;
-  std::unique_ptr<ErrorHandlerGuard> guard;
-  std::unique_ptr<TestEffect> effect;
-  TestEditor* editor = nullptr;
-  Window parent = 0;
-};
+typedef EmbeddedEditorTest X11FrameTest;
 
 }  // namespace
 

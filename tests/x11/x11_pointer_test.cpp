@@ -13,32 +13,19 @@ using namespace x11test;
 
 namespace {
 
-class X11PointerTest : public ::testing::Test {
+class X11PointerTest : public EmbeddedEditorTest {
  protected:
   void SetUp() override {
-    SKIP_WITHOUT_DISPLAY();
-    hostCalls().clear();
-    host.reset(new TestHost());
-    ASSERT_NE(host->display(), nullptr);
-    guard.reset(new ErrorHandlerGuard());
-    effect.reset(new TestEffect());
-    editor = new TestEditor(effect.get());
-    parent = host->createWindow(400, 300, 0, 0);
-    ASSERT_EQ(
-        effect->dispatcher(effEditOpen, 0, 0, reinterpret_cast<void*>(static_cast<uintptr_t>(parent)), 0), 1);
+    EmbeddedEditorTest::SetUp();
+    if (setUpFailed()) return;
+    openEditor();
+    if (setUpFailed()) return;
     window = editor->frameWindow();
     ASSERT_TRUE(pumpUntil(editor, [&] { return !editor->getFrame()->isFirstDraw(); }));
     // Start from a known place with nothing held.
     host->moveTo(window, 250, 180);
     pumpFor(editor, 5);
     probe()->events.clear();
-  }
-  void TearDown() override {
-    if (!host) return;
-    effect.reset();
-    guard.reset();
-    XDestroyWindow(host->display(), parent);
-    host.reset();
   }
 
   ProbeView* probe() { return editor->probe; }
@@ -59,11 +46,6 @@ class X11PointerTest : public ::testing::Test {
     return status == AlreadyGrabbed;
   }
 
-  std::unique_ptr<TestHost> host;
-  std::unique_ptr<ErrorHandlerGuard> guard;
-  std::unique_ptr<TestEffect> effect;
-  TestEditor* editor = nullptr;
-  Window parent = 0;
   Window window = 0;
 };
 
@@ -180,8 +162,11 @@ TEST_F(X11PointerTest, DoubleClickIsTheSecondPressOfAQuickPair) {
   probe()->events.clear();
   click(1, 80, 30, probe());
   click(1, 90, 30, probe());
-  for (const ProbeEvent& e : probe()->events)
-    if (e.kind == ProbeEvent::kDown) EXPECT_EQ(e.buttons, kLButton);
+  for (const ProbeEvent& e : probe()->events) {
+    if (e.kind == ProbeEvent::kDown) {
+      EXPECT_EQ(e.buttons, kLButton);
+    }
+  }
 }
 
 TEST_F(X11PointerTest, WheelNotchesWithModifiers) {

@@ -8,7 +8,9 @@
 #include <X11/Xlib.h>
 // clang-format on
 
+#include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -57,6 +59,39 @@ class ErrorHandlerGuard {
 
  private:
   XErrorHandler previous;
+};
+
+// A host of the test's own with the test editor's effect and an empty 400 × 300 host window
+// at the root's origin; openEditor() embeds the editor in it. The effect owns the editor.
+class EmbeddedEditorTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SKIP_WITHOUT_DISPLAY();
+    hostCalls().clear();
+    host.reset(new TestHost());
+    ASSERT_NE(host->display(), nullptr);
+    guard.reset(new ErrorHandlerGuard());
+    effect.reset(new TestEffect());
+    editor = new TestEditor(effect.get());
+    parent = host->createWindow(400, 300, 0, 0);
+  }
+  void TearDown() override {
+    if (!host) return;
+    effect.reset();
+    guard.reset();
+    if (parent) XDestroyWindow(host->display(), parent);
+    host.reset();
+  }
+  // Set-up for the tests that need the editor open: stops the test when it fails.
+  bool setUpFailed() const { return IsSkipped() || HasFatalFailure(); }
+  void* parentId() const { return reinterpret_cast<void*>(static_cast<uintptr_t>(parent)); }
+  void openEditor() { ASSERT_EQ(effect->dispatcher(effEditOpen, 0, 0, parentId(), 0), 1); }
+
+  std::unique_ptr<TestHost> host;
+  std::unique_ptr<ErrorHandlerGuard> guard;
+  std::unique_ptr<TestEffect> effect;
+  TestEditor* editor = nullptr;
+  Window parent = 0;
 };
 
 }  // namespace x11test
