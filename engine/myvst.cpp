@@ -10,8 +10,9 @@ AudioEffect* createEffectInstance(audioMasterCallback audioMaster) {
 
 MyVst::MyVst(audioMasterCallback audioMaster) : AudioEffectX(audioMaster, kNumPrograms, kNumParams) {
   // Processing memory first: the scrambler's two bar buffers (cleared by resume below).
-  barBuffer[0].reset(new float[bufferLength]);
-  barBuffer[1].reset(new float[bufferLength]);
+  zarnith::allocateChain(chain);
+  chain.lightFilterTypeLamp = &MyVst::lightFilterTypeLamp;
+  chain.lampContext = this;
 
   programs.reset(new ProgramRecord[kNumPrograms]);
   for (VstInt32 i = 0; i < kNumPrograms; i++) setRecordDefaults(programs[i]);
@@ -25,7 +26,7 @@ MyVst::MyVst(audioMasterCallback audioMaster) : AudioEffectX(audioMaster, kNumPr
   setParameter(12, 0.002f);
   noteActivity.store(0.0f, std::memory_order_relaxed);
   spareLevel.store(1.0f, std::memory_order_relaxed);
-  processingHold.store(0.0f, std::memory_order_relaxed);
+  params.processingHold.store(0.0f, std::memory_order_relaxed);
 
   buildFactoryBank();
 

@@ -96,55 +96,55 @@ void MyVst::setParameter(VstInt32 index, float value) {
   switch (index) {
     case 0:
     case 3:
-      freq.store(value, kRelaxed);
+      params.freq.store(value, kRelaxed);
       break;
     case 1:
-      q.store(value, kRelaxed);
+      params.q.store(value, kRelaxed);
       break;
     case 2: {
       sens.store(value, kRelaxed);
       const int32_t ms = truncScaled(value, 1000.0, 0.0, kMaxEnvTimeMs);
-      envTimeAMs.store(ms, kRelaxed);
-      envTimeBMs.store(ms, kRelaxed);
+      params.envTimeAMs.store(ms, kRelaxed);
+      params.envTimeBMs.store(ms, kRelaxed);
       envTimeAValue.store(value, kRelaxed);
       envTimeBValue.store(value, kRelaxed);
       break;
     }
     case 4:
-      bitCrusher.store(value, kRelaxed);
+      params.bitCrusher.store(value, kRelaxed);
       break;
     case 5:
-      modType.store(value, kRelaxed);
+      params.modType.store(value, kRelaxed);
       break;
     case 6:
-      filterType.store(value, kRelaxed);
+      params.filterType.store(value, kRelaxed);
       applyFilterTypeIndicators(value);
       break;
     case 7:
-      syncOn.store(value, kRelaxed);
+      params.syncOn.store(value, kRelaxed);
       // The editor's rate readout depends on sync: re-send the unchanged rate.
-      setParameter(17, lfoRate.load(kRelaxed));
+      setParameter(17, params.lfoRate.load(kRelaxed));
       break;
     case 8: {
-      lfoRateMult.store(value, kRelaxed);
+      params.lfoRateMult.store(value, kRelaxed);
       const VstInt32 program = curProgram.load(kRelaxed);
-      if (programs && programs[program].values[14] == 0.0f) setParameter(17, lfoRate.load(kRelaxed));
+      if (programs && programs[program].values[14] == 0.0f) setParameter(17, params.lfoRate.load(kRelaxed));
       break;
     }
     case 9:
       beat.store(value, kRelaxed);
-      beatDivisions.store(divisionsFor(value), kRelaxed);
+      params.beatDivisions.store(divisionsFor(value), kRelaxed);
       break;
     case 10:
-      envReverse.store(value, kRelaxed);
+      params.envReverse.store(value, kRelaxed);
       break;
     case 11:
       envTimeAValue.store(value, kRelaxed);
-      envTimeAMs.store(truncScaled(value, 1000.0, 0.0, kMaxEnvTimeMs), kRelaxed);
+      params.envTimeAMs.store(truncScaled(value, 1000.0, 0.0, kMaxEnvTimeMs), kRelaxed);
       break;
     case 12:
       envTimeBValue.store(value, kRelaxed);
-      envTimeBMs.store(truncScaled(value, 1000.0, 0.0, kMaxEnvTimeMs), kRelaxed);
+      params.envTimeBMs.store(truncScaled(value, 1000.0, 0.0, kMaxEnvTimeMs), kRelaxed);
       break;
     case 13:
       outLevel.store(value, kRelaxed);
@@ -153,56 +153,56 @@ void MyVst::setParameter(VstInt32 index, float value) {
       spareLevel.store(value, kRelaxed);
       break;
     case 16:
-      lfoDepth.store(value, kRelaxed);
+      params.lfoDepth.store(value, kRelaxed);
       break;
     case 17:
-      lfoRate.store(value, kRelaxed);
+      params.lfoRate.store(value, kRelaxed);
       break;
     case 19:
-      envDepth.store(value, kRelaxed);
+      params.envDepth.store(value, kRelaxed);
       break;
     case 23:
-      scramblerDry.store(value, kRelaxed);
+      params.scramblerDry.store(value, kRelaxed);
       break;
     case 24:
-      scramblerWet.store(value, kRelaxed);
+      params.scramblerWet.store(value, kRelaxed);
       break;
     case 25:
-      dryWetMix.store(value, kRelaxed);
+      params.dryWetMix.store(value, kRelaxed);
       break;
     case 26:
-      volume.store(value, kRelaxed);
+      params.volume.store(value, kRelaxed);
       break;
     case 28:
-      lfoType.store(value, kRelaxed);
+      params.lfoType.store(value, kRelaxed);
       break;
     case 29:
-      lfoOffset.store(value, kRelaxed);
+      params.lfoOffset.store(value, kRelaxed);
       break;
     case 30:
-      silenceInstr.store(value, kRelaxed);
+      params.silenceInstr.store(value, kRelaxed);
       break;
     case 31: {
       // The program keeps the value as set; the working value is held in 32nds
       // (a host value outside 0..1 is held at the nearest end).
       storeInProgram(25, value);
       const int32_t steps = truncScaled(value, 32.0, 0.0, 32.0);
-      scramblerOffset.store(static_cast<float>(steps / 32.0), kRelaxed);
+      params.scramblerOffset.store(static_cast<float>(steps / 32.0), kRelaxed);
       break;
     }
     case 32:
-      scramblerReverse.store(value, kRelaxed);
+      params.scramblerReverse.store(value, kRelaxed);
       break;
     case 33:
       randBeatFType.store(value, kRelaxed);
-      randBeatDivisions.store(divisionsFor(value), kRelaxed);
+      params.randBeatDivisions.store(divisionsFor(value), kRelaxed);
       break;
     case 34:
       randomiseProgram();
       break;
     case 41:
     case 42:
-      processingHold.store(value, kRelaxed);
+      params.processingHold.store(value, kRelaxed);
       break;
     default:
       break;
@@ -215,25 +215,25 @@ float MyVst::getParameter(VstInt32 index) {
   switch (index) {
     case 0:
     case 3:
-      return freq.load(kRelaxed);
+      return params.freq.load(kRelaxed);
     case 1:
-      return q.load(kRelaxed);
+      return params.q.load(kRelaxed);
     case 2:
       return sens.load(kRelaxed);
     case 4:
-      return bitCrusher.load(kRelaxed);
+      return params.bitCrusher.load(kRelaxed);
     case 5:
-      return modType.load(kRelaxed);
+      return params.modType.load(kRelaxed);
     case 6:
-      return filterType.load(kRelaxed);
+      return params.filterType.load(kRelaxed);
     case 7:
-      return syncOn.load(kRelaxed);
+      return params.syncOn.load(kRelaxed);
     case 8:
-      return lfoRateMult.load(kRelaxed);
+      return params.lfoRateMult.load(kRelaxed);
     case 9:
       return beat.load(kRelaxed);
     case 10:
-      return envReverse.load(kRelaxed);
+      return params.envReverse.load(kRelaxed);
     case 11:
       return envTimeAValue.load(kRelaxed);
     case 12:
@@ -253,35 +253,35 @@ float MyVst::getParameter(VstInt32 index) {
     case 15:
       return spareLevel.load(kRelaxed);
     case 16:
-      return lfoDepth.load(kRelaxed);
+      return params.lfoDepth.load(kRelaxed);
     case 17:
-      return lfoRate.load(kRelaxed);
+      return params.lfoRate.load(kRelaxed);
     case 18:
-      return cutoffState.load(kRelaxed);
+      return chain.cutoffState.load(kRelaxed);
     case 19:
-      return envDepth.load(kRelaxed);
+      return params.envDepth.load(kRelaxed);
     case 23:
-      return scramblerDry.load(kRelaxed);
+      return params.scramblerDry.load(kRelaxed);
     case 24:
-      return scramblerWet.load(kRelaxed);
+      return params.scramblerWet.load(kRelaxed);
     case 25:
-      return dryWetMix.load(kRelaxed);
+      return params.dryWetMix.load(kRelaxed);
     case 26:
-      return volume.load(kRelaxed);
+      return params.volume.load(kRelaxed);
     case 28:
-      return lfoType.load(kRelaxed);
+      return params.lfoType.load(kRelaxed);
     case 29:
-      return lfoOffset.load(kRelaxed);
+      return params.lfoOffset.load(kRelaxed);
     case 30:
-      return silenceInstr.load(kRelaxed);
+      return params.silenceInstr.load(kRelaxed);
     case 31:
-      return scramblerOffset.load(kRelaxed);
+      return params.scramblerOffset.load(kRelaxed);
     case 32:
-      return scramblerReverse.load(kRelaxed);
+      return params.scramblerReverse.load(kRelaxed);
     case 33:
       return randBeatFType.load(kRelaxed);
     case 42:
-      return processingHold.load(kRelaxed);
+      return params.processingHold.load(kRelaxed);
     default:
       return 0.0f;
   }
@@ -315,7 +315,7 @@ void MyVst::getParameterDisplay(VstInt32 index, char* text) {
   switch (index) {
     case 0: {
       // Whole hertz, as the editor's readout shows them: 20000 x freq held as a float.
-      const float hertz = static_cast<float>(static_cast<double>(freq.load(kRelaxed)) * 20000.0);
+      const float hertz = static_cast<float>(static_cast<double>(params.freq.load(kRelaxed)) * 20000.0);
       if (std::isnan(hertz)) {
         copyCutText(text, "NaN", kVstMaxParamStrLen);
         return;
@@ -324,12 +324,12 @@ void MyVst::getParameterDisplay(VstInt32 index, char* text) {
       break;
     }
     case 1:
-      float2string(q.load(kRelaxed), text, kVstMaxParamStrLen);
+      float2string(params.q.load(kRelaxed), text, kVstMaxParamStrLen);
       break;
     case 6: {
       // The same thresholds as the filter itself, so the text names the response
       // that sounds (the top range is the high-pass one, not a second band-pass).
-      const double type = filterType.load(kRelaxed);
+      const double type = params.filterType.load(kRelaxed);
       const char* name = type <= 0.33 ? "Low Pass" : type <= 0.66 ? "Band Pass" : "High Pass";
       copyCutText(text, name, kVstMaxParamStrLen);
       break;

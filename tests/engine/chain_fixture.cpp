@@ -12,7 +12,7 @@ VstTimeInfo standardTime() {
 }
 
 TestHost::TestHost() : time(standardTime()) {
-  effect.reset(new ChainProbe(&TestHost::callback));
+  effect.reset(new MyVst(&TestHost::callback));
   effect->getAeffect()->user = this;
 }
 

@@ -9,27 +9,6 @@
 
 #include "engine/myvst.h"
 
-// Opens the processing state to the tests.
-class ChainProbe : public MyVst {
- public:
-  using MyVst::attackCoef;
-  using MyVst::barBuffer;
-  using MyVst::barPhase;
-  using MyVst::beatsPerSecond;
-  using MyVst::blockBeatDivisions;
-  using MyVst::envelopeState;
-  using MyVst::hostSampleRate;
-  using MyVst::hostTimeKnown;
-  using MyVst::ladder;
-  using MyVst::lfoSampleCounter;
-  using MyVst::modValue;
-  using MyVst::MyVst;
-  using MyVst::offsetSamples;
-  using MyVst::releaseCoef;
-  using MyVst::scrambler;
-  using MyVst::scramblerTime;
-};
-
 struct TestHost {
   TestHost();
   ~TestHost();
@@ -41,7 +20,9 @@ struct TestHost {
   // Copied when the time is requested: lets a test see what the output held then.
   float outputAtTimeRequest = 0.0f;
   const float* watchedOutput = nullptr;
-  std::unique_ptr<ChainProbe> effect;
+  std::unique_ptr<MyVst> effect;
+  // The effect's processing state.
+  const zarnith::ProcessingChain& chain() const { return effect->processingChain(); }
 
   // Moves the host's position on by a number of frames at the current tempo.
   void advance(int frames);

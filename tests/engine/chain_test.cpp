@@ -49,11 +49,11 @@ TEST(ProcessingBlock, ZeroFramesStillPreparesTheBlock) {
   float* out[2] = {outL.data(), outR.data()};
   host.effect->processReplacing(in, out, 0);
   EXPECT_EQ(host.timeRequests, 1);
-  EXPECT_EQ(host.effect->scrambler.barPos, 22050);
+  EXPECT_EQ(host.chain().scrambler.barPos, 22050);
   EXPECT_EQ(outL, constant(4, 7.0f));
   host.effect->processReplacing(in, out, -5);
   EXPECT_EQ(outL, constant(4, 7.0f));
-  EXPECT_EQ(host.effect->lfoSampleCounter, 0u);
+  EXPECT_EQ(host.chain().lfoSampleCounter, 0u);
 }
 
 TEST(ProcessingBlock, BlockValuesFromTheTimeRecord) {
@@ -62,15 +62,15 @@ TEST(ProcessingBlock, BlockValuesFromTheTimeRecord) {
   host.time.sampleRate = 48000.7;
   std::vector<float> l = constant(1, 0.0f), r = constant(1, 0.0f);
   host.process(l, r, 1);
-  EXPECT_EQ(host.effect->barPhase, 1.5f);
-  EXPECT_EQ(host.effect->hostSampleRate, 48000);
-  EXPECT_EQ(host.effect->beatsPerSecond, 2.0);
+  EXPECT_EQ(host.chain().barPhase, 1.5f);
+  EXPECT_EQ(host.chain().hostSampleRate, 48000);
+  EXPECT_EQ(host.chain().beatsPerSecond, 2.0);
   // Sens 0.055 of program 0 gives 54 ms for both factors.
-  EXPECT_EQ(host.effect->attackCoef, static_cast<float>(std::exp(std::log(0.01) / (54 * 48000.7 * 0.001))));
+  EXPECT_EQ(host.chain().attackCoef, static_cast<float>(std::exp(std::log(0.01) / (54 * 48000.7 * 0.001))));
   // A negative position gives a negative phase: -5 = -1 x 4 - 1.
   host.time.ppqPos = -5.0;
   host.process(l, r, 1);
-  EXPECT_EQ(host.effect->barPhase, -1.0f);
+  EXPECT_EQ(host.chain().barPhase, -1.0f);
 }
 
 TEST(ProcessingBlock, ScramblerOffsetFromMinusToPlusHalfABeat) {
@@ -83,7 +83,7 @@ TEST(ProcessingBlock, ScramblerOffsetFromMinusToPlusHalfABeat) {
   for (const auto& c : cases) {
     host.effect->setParameter(31, c.value);
     host.process(l, r, 1);
-    EXPECT_EQ(host.effect->offsetSamples, c.samples) << c.value;
+    EXPECT_EQ(host.chain().offsetSamples, c.samples) << c.value;
   }
 }
 
@@ -97,12 +97,13 @@ TEST(ProcessingFrame, BypassTouchesNothing) {
   host.time.ppqPos = 0.0;  // transport stopped from here on: no re-synchronisation
   host.process(l, r, 10, 3000);
 
-  ChainProbe& fx = *host.effect;
-  const uint32_t counter = fx.lfoSampleCounter;
-  const zarnith::BeatScrambler scrambler = fx.scrambler;
-  const zarnith::LadderChannel left = fx.ladder[0];
+  MyVst& fx = *host.effect;
+  const zarnith::ProcessingChain& state = host.chain();
+  const uint32_t counter = state.lfoSampleCounter;
+  const zarnith::BeatScrambler scrambler = state.scrambler;
+  const zarnith::LadderChannel left = state.ladder[0];
   const float cutoff = fx.getParameter(18);
-  const float envelope = fx.envelopeState;
+  const float envelope = state.envelopeState;
   fx.setParameter(42, 1.0f);
   std::vector<float> inL(l.begin() + 3010, l.end()), inR(r.begin() + 3010, r.end());
   std::vector<float> outL = constant(1990, 3.0f), outR = constant(1990, -3.0f);
@@ -113,23 +114,23 @@ TEST(ProcessingFrame, BypassTouchesNothing) {
   EXPECT_EQ(outL, constant(1990, 3.0f));
   EXPECT_EQ(outR, constant(1990, -3.0f));
   EXPECT_EQ(inL, heldInL);  // not even the crushed input is written back
-  EXPECT_EQ(fx.lfoSampleCounter, counter);
-  EXPECT_EQ(fx.scrambler.recordPos, scrambler.recordPos);
-  EXPECT_EQ(fx.scrambler.barPos, scrambler.barPos);
-  EXPECT_EQ(fx.scrambler.playGain, scrambler.playGain);
-  EXPECT_EQ(fx.ladder[0].ladder4, left.ladder4);
-  EXPECT_EQ(fx.ladder[0].ladderIn, left.ladderIn);
+  EXPECT_EQ(state.lfoSampleCounter, counter);
+  EXPECT_EQ(state.scrambler.recordPos, scrambler.recordPos);
+  EXPECT_EQ(state.scrambler.barPos, scrambler.barPos);
+  EXPECT_EQ(state.scrambler.playGain, scrambler.playGain);
+  EXPECT_EQ(state.ladder[0].ladder4, left.ladder4);
+  EXPECT_EQ(state.ladder[0].ladderIn, left.ladderIn);
   EXPECT_EQ(fx.getParameter(18), cutoff);
-  EXPECT_EQ(fx.envelopeState, envelope);
+  EXPECT_EQ(state.envelopeState, envelope);
   // Released, processing continues from the same state.
   fx.setParameter(42, 0.0f);
   fx.processReplacing(in, out, 10);
-  EXPECT_EQ(fx.lfoSampleCounter, counter + 10);
-  EXPECT_EQ(fx.scrambler.barPos, scrambler.barPos + 10);
+  EXPECT_EQ(state.lfoSampleCounter, counter + 10);
+  EXPECT_EQ(state.scrambler.barPos, scrambler.barPos + 10);
   // Only exactly 1.0 holds.
   fx.setParameter(42, 0.999f);
   fx.processReplacing(in, out, 10);
-  EXPECT_EQ(fx.lfoSampleCounter, counter + 20);
+  EXPECT_EQ(state.lfoSampleCounter, counter + 20);
 }
 
 TEST(ProcessingFrame, StoppedTransportKeepsCountingAndWrapsAtTheBar) {
@@ -137,16 +138,16 @@ TEST(ProcessingFrame, StoppedTransportKeepsCountingAndWrapsAtTheBar) {
   host.time.ppqPos = 3.0;  // 66150 samples into an 88200-sample bar, standing still
   std::vector<float> l = constant(512, 0.1f), r = constant(512, 0.1f);
   host.process(l, r, 0);
-  EXPECT_EQ(host.effect->scrambler.barPos, 66150);
+  EXPECT_EQ(host.chain().scrambler.barPos, 66150);
   int frames = 0;
   while (frames < 22050 - 512) {
     host.process(l, r, 512);
     frames += 512;
   }
-  EXPECT_EQ(host.effect->scrambler.barPos, 66150 + frames);
+  EXPECT_EQ(host.chain().scrambler.barPos, 66150 + frames);
   host.process(l, r, 512);  // crosses the bar end at 88200
-  EXPECT_EQ(host.effect->scrambler.barPos, 66150 + frames + 512 - 88200);
-  EXPECT_EQ(host.effect->scrambler.recordPos, host.effect->scrambler.barPos);
+  EXPECT_EQ(host.chain().scrambler.barPos, 66150 + frames + 512 - 88200);
+  EXPECT_EQ(host.chain().scrambler.recordPos, host.chain().scrambler.barPos);
 }
 
 TEST(ProcessingFrame, PositionJumpingBackwardsResynchronisesTheBar) {
@@ -154,16 +155,16 @@ TEST(ProcessingFrame, PositionJumpingBackwardsResynchronisesTheBar) {
   std::vector<float> l = constant(1000, 0.1f), r = constant(1000, 0.1f);
   host.time.ppqPos = 2.0;  // 44100
   host.process(l, r, 1000);
-  EXPECT_EQ(host.effect->scrambler.barPos, 45100);
-  const int recordPos = host.effect->scrambler.recordPos;
+  EXPECT_EQ(host.chain().scrambler.barPos, 45100);
+  const int recordPos = host.chain().scrambler.recordPos;
   host.time.ppqPos = 1.0;  // a loop back to 22050
   host.process(l, r, 0);
-  EXPECT_EQ(host.effect->scrambler.barPos, 22050);
-  EXPECT_EQ(host.effect->scrambler.recordPos, recordPos);  // only barPos 0 resets it
+  EXPECT_EQ(host.chain().scrambler.barPos, 22050);
+  EXPECT_EQ(host.chain().scrambler.recordPos, recordPos);  // only barPos 0 resets it
   host.time.ppqPos = 4.0;                                  // the next bar's start
   host.process(l, r, 0);
-  EXPECT_EQ(host.effect->scrambler.barPos, 0);
-  EXPECT_EQ(host.effect->scrambler.recordPos, 0);
+  EXPECT_EQ(host.chain().scrambler.barPos, 0);
+  EXPECT_EQ(host.chain().scrambler.recordPos, 0);
 }
 
 TEST(ProcessingFrame, NoModulationTargetsFreqAlone) {
@@ -175,7 +176,7 @@ TEST(ProcessingFrame, NoModulationTargetsFreqAlone) {
   std::vector<float> l = constant(16, 0.2f), r = constant(16, 0.2f);
   host.process(l, r, 16);
   EXPECT_EQ(host.effect->getParameter(18), 0.37f);
-  EXPECT_EQ(host.effect->modValue, 0.5f);
+  EXPECT_EQ(host.chain().modValue, 0.5f);
 }
 
 TEST(ProcessingFrame, UnityRoutingReturnsTheInput) {
@@ -251,9 +252,9 @@ TEST(ProcessingFrame, SliceStartsDrawIndexThenSilence) {
     std::vector<float> l = constant(100, 0.1f), r = constant(100, 0.1f);
     host.process(l, r, 100);
     // Slice draw 41 mod 4 = 1, silence draw 18467 mod 64 = 35 > 0: not silenced.
-    EXPECT_EQ(host.effect->scrambler.sliceIndex, 1u);
-    EXPECT_FALSE(host.effect->scrambler.silenceSlice);
-    EXPECT_EQ(host.effect->scrambler.playPos, 22050 + 100);
+    EXPECT_EQ(host.chain().scrambler.sliceIndex, 1u);
+    EXPECT_FALSE(host.chain().scrambler.silenceSlice);
+    EXPECT_EQ(host.chain().scrambler.playPos, 22050 + 100);
     EXPECT_EQ(crtRand(), 6334);
   });
 }
@@ -275,7 +276,7 @@ TEST(ProcessingRecovery, NonFiniteAndHugeInputRecoversWithinAFewFrames) {
     EXPECT_GT(peak, 0.01f) << bad;  // not silenced for good
     EXPECT_LT(peak, 10.0f) << bad;
     EXPECT_TRUE(std::isfinite(host.effect->getParameter(18)));
-    EXPECT_TRUE(std::isfinite(host.effect->envelopeState));
+    EXPECT_TRUE(std::isfinite(host.chain().envelopeState));
   }
 }
 
@@ -297,7 +298,7 @@ TEST(ProcessingTime, UnusableRecordsNeverFault) {
     makeTestSignal(l, r, 8192, 22050);
     host.process(l, r, 8192);
     EXPECT_TRUE(allFinite(l));
-    EXPECT_FALSE(host.effect->hostTimeKnown);
+    EXPECT_FALSE(host.chain().hostTimeKnown);
   }
   // No record at all.
   TestHost host;
@@ -336,8 +337,8 @@ TEST(ProcessingTime, LastUsableTimeIsKeptAndALongBarStaysInTheBuffers) {
   host.process(l, r, 512);
   host.time.tempo = 0.0;  // unusable: the last values stay
   host.process(l, r, 512);
-  EXPECT_EQ(host.effect->beatsPerSecond, 2.0);
-  EXPECT_TRUE(host.effect->hostTimeKnown);
+  EXPECT_EQ(host.chain().beatsPerSecond, 2.0);
+  EXPECT_TRUE(host.chain().hostTimeKnown);
   // 10 BPM in 4/4 at 44.1 kHz: a bar of 1058400 samples, far beyond 440000.
   host.time = standardTime();
   host.time.tempo = 10.0;
@@ -348,9 +349,9 @@ TEST(ProcessingTime, LastUsableTimeIsKeptAndALongBarStaysInTheBuffers) {
   for (int i = 0; i < 12; i++) {
     host.process(big, big2, 100000);
     host.advance(100000);
-    EXPECT_LT(host.effect->scrambler.recordPos, int{MyVst::bufferLength});
-    EXPECT_LT(host.effect->scrambler.playPos, int{MyVst::bufferLength});
-    EXPECT_GE(host.effect->scrambler.playPos, 0);
+    EXPECT_LT(host.chain().scrambler.recordPos, int{MyVst::bufferLength});
+    EXPECT_LT(host.chain().scrambler.playPos, int{MyVst::bufferLength});
+    EXPECT_GE(host.chain().scrambler.playPos, 0);
   }
   EXPECT_TRUE(allFinite(big));
 }
@@ -360,14 +361,14 @@ TEST(ProcessingLifecycle, ResumeClearsTheBuffersAndAsksForMidi) {
   host.effect->setParameter(23, 1.0f);
   std::vector<float> l = constant(2048, 0.5f), r = constant(2048, 0.5f);
   host.process(l, r, 2048);
-  EXPECT_NE(host.effect->barBuffer[0][100], 0.0f);
+  EXPECT_NE(host.chain().barBuffer[0][100], 0.0f);
   const int before = host.midiRequests;
-  const uint32_t counter = host.effect->lfoSampleCounter;
+  const uint32_t counter = host.chain().lfoSampleCounter;
   host.effect->dispatcher(effMainsChanged, 0, 1, nullptr, 0.0f);
   EXPECT_EQ(host.midiRequests, before + 1);
   for (int i = 0; i < int{MyVst::bufferLength}; i += 997) {
-    ASSERT_EQ(host.effect->barBuffer[0][i], 0.0f);
-    ASSERT_EQ(host.effect->barBuffer[1][i], 0.0f);
+    ASSERT_EQ(host.chain().barBuffer[0][i], 0.0f);
+    ASSERT_EQ(host.chain().barBuffer[1][i], 0.0f);
   }
-  EXPECT_EQ(host.effect->lfoSampleCounter, counter);  // nothing else is reset
+  EXPECT_EQ(host.chain().lfoSampleCounter, counter);  // nothing else is reset
 }

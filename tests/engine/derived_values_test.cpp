@@ -18,39 +18,39 @@ const float kInf = std::numeric_limits<float>::infinity();
 TEST(DerivedValues, EnvelopeTimesAreTruncatedMilliseconds) {
   MyVstProbe effect(quietHost);
   // Program 0's Sens 0.055 sets both after the constructor's 0.02 and 0.002.
-  EXPECT_EQ(effect.envTimeAMs.load(), 54);
-  EXPECT_EQ(effect.envTimeBMs.load(), 54);
+  EXPECT_EQ(effect.chainParameters().envTimeAMs.load(), 54);
+  EXPECT_EQ(effect.chainParameters().envTimeBMs.load(), 54);
   effect.setParameter(11, 0.02f);  // 0.0199999996 x 1000
   effect.setParameter(12, 0.002f);
-  EXPECT_EQ(effect.envTimeAMs.load(), 19);
-  EXPECT_EQ(effect.envTimeBMs.load(), 2);
+  EXPECT_EQ(effect.chainParameters().envTimeAMs.load(), 19);
+  EXPECT_EQ(effect.chainParameters().envTimeBMs.load(), 2);
   effect.setParameter(2, 0.3f);
-  EXPECT_EQ(effect.envTimeAMs.load(), 300);
-  EXPECT_EQ(effect.envTimeBMs.load(), 300);
+  EXPECT_EQ(effect.chainParameters().envTimeAMs.load(), 300);
+  EXPECT_EQ(effect.chainParameters().envTimeBMs.load(), 300);
   effect.setParameter(2, 1.0f);
-  EXPECT_EQ(effect.envTimeAMs.load(), 1000);
+  EXPECT_EQ(effect.chainParameters().envTimeAMs.load(), 1000);
   effect.setParameter(12, 0.0f);
-  EXPECT_EQ(effect.envTimeBMs.load(), 0);
+  EXPECT_EQ(effect.chainParameters().envTimeBMs.load(), 0);
 }
 
 TEST(DerivedValues, EnvelopeTimesStayDefinedForAnyHostValue) {
   MyVstProbe effect(quietHost);
   for (float v : {-0.5f, -kInf, kNaN}) {
     effect.setParameter(2, v);
-    EXPECT_EQ(effect.envTimeAMs.load(), 0) << v;
-    EXPECT_EQ(effect.envTimeBMs.load(), 0) << v;
+    EXPECT_EQ(effect.chainParameters().envTimeAMs.load(), 0) << v;
+    EXPECT_EQ(effect.chainParameters().envTimeBMs.load(), 0) << v;
   }
   for (float v : {1e30f, kInf}) {
     effect.setParameter(11, v);
-    EXPECT_EQ(effect.envTimeAMs.load(), 1000000) << v;
+    EXPECT_EQ(effect.chainParameters().envTimeAMs.load(), 1000000) << v;
   }
   effect.setParameter(12, 2.5f);  // beyond the range but meaningful: kept
-  EXPECT_EQ(effect.envTimeBMs.load(), 2500);
+  EXPECT_EQ(effect.chainParameters().envTimeBMs.load(), 2500);
 }
 
 TEST(DerivedValues, BeatDivisionsArePowersOfTwoUpToSixtyFour) {
   MyVstProbe effect(quietHost);
-  EXPECT_EQ(effect.beatDivisions.load(), 8u);  // BEAT 0.61 of program 0
+  EXPECT_EQ(effect.chainParameters().beatDivisions.load(), 8u);  // BEAT 0.61 of program 0
   const struct {
     float v;
     uint32_t divisions;
@@ -58,22 +58,23 @@ TEST(DerivedValues, BeatDivisionsArePowersOfTwoUpToSixtyFour) {
                {0.67f, 16}, {0.84f, 32},  {-0.5f, 1}, {2.0f, 64},   {1e30f, 64},   {kNaN, 1},  {-kInf, 1}};
   for (const auto& c : cases) {
     effect.setParameter(9, c.v);
-    EXPECT_EQ(effect.beatDivisions.load(), c.divisions) << c.v;
+    EXPECT_EQ(effect.chainParameters().beatDivisions.load(), c.divisions) << c.v;
     effect.setParameter(33, c.v);
-    EXPECT_EQ(effect.randBeatDivisions.load(), c.divisions) << c.v;
+    EXPECT_EQ(effect.chainParameters().randBeatDivisions.load(), c.divisions) << c.v;
   }
 }
 
 TEST(DerivedValues, ResumeClearsBothScramblerBuffers) {
   MyVstProbe effect(quietHost);
   for (int channel = 0; channel < 2; channel++) {
-    for (VstInt32 i = 0; i < MyVst::bufferLength; i += 997) effect.barBuffer[channel][i] = 0.5f;
-    effect.barBuffer[channel][MyVst::bufferLength - 1] = 0.5f;
+    for (VstInt32 i = 0; i < MyVst::bufferLength; i += 997)
+      effect.processingChain().barBuffer[channel][i] = 0.5f;
+    effect.processingChain().barBuffer[channel][MyVst::bufferLength - 1] = 0.5f;
   }
   effect.dispatcher(effMainsChanged, 0, 1, nullptr, 0.0f);
   for (int channel = 0; channel < 2; channel++) {
     for (VstInt32 i = 0; i < MyVst::bufferLength; i++) {
-      ASSERT_EQ(effect.barBuffer[channel][i], 0.0f) << channel << " " << i;
+      ASSERT_EQ(effect.processingChain().barBuffer[channel][i], 0.0f) << channel << " " << i;
     }
   }
 }

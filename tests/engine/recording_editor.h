@@ -8,7 +8,7 @@
 #include "engine/myvst.h"
 #include "toolkit/aeffguieditor.h"
 
-// Gives tests the effect's inner values. A probe starts without the effect's own
+// A probe starts without the effect's own
 // editor, so that tests can attach a recording one.
 class MyVstProbe : public MyVst {
  public:
@@ -16,13 +16,7 @@ class MyVstProbe : public MyVst {
     delete editor;
     setEditor(nullptr);
   }
-  using MyVst::barBuffer;
-  using MyVst::beatDivisions;
   using MyVst::editor;
-  using MyVst::envTimeAMs;
-  using MyVst::envTimeBMs;
-  using MyVst::randBeatDivisions;
-  using MyVst::scramblerOffset;
 };
 
 class RecordingEditor : public AEffGUIEditor {
