@@ -3,6 +3,7 @@
 #include <thread>
 
 #include "editor/formatters.h"
+#include "engine/parameter_ids.h"
 #include "host/audioeffect.h"
 #include "toolkit/cbitmap.h"
 #include "toolkit/cbuttons.h"
@@ -165,11 +166,12 @@ void MyVstGUI::buildControl(int position, CBitmap* const* images) {
       break;
     case ControlKind::kDisplay:
       if (place.role == ControlRole::kFreqDisplay)
-        control->setValue(parameter(0) * 20000);
+        control->setValue(parameter(zarnith::kParamFreq) * 20000);
       else if (place.role == ControlRole::kLfoRateDisplay)
         updateLfoRateDisplay();
       else
-        control->setValue(zarnith::truncToU16(static_cast<double>(parameter(31)) * 32));
+        control->setValue(
+            zarnith::truncToU16(static_cast<double>(parameter(zarnith::kParamScramblerOffset)) * 32));
       break;
     case ControlKind::kLamp:
       break;  // set together once every lamp exists
@@ -186,7 +188,7 @@ bool MyVstGUI::open(void* ptr) {
 
   // The readout and the sync button follow the sync state the effect has now, even
   // when it changed while the window was closed.
-  lfoSyncFlag.store(zarnith::truncToU8(parameter(7)), std::memory_order_relaxed);
+  lfoSyncFlag.store(zarnith::truncToU8(parameter(zarnith::kParamSyncOn)), std::memory_order_relaxed);
 
   CRect size(0, 0, backgroundBitmap->getWidth(), backgroundBitmap->getHeight());
   frame = new CFrame(size, ptr, this);
@@ -199,15 +201,17 @@ bool MyVstGUI::open(void* ptr) {
 
   // Lamps start from the effect's current state, so they are right after a reopen:
   // the effect sends filter-type states only when the type changes.
-  const int lit = filterLampFor(parameter(6));
+  const int lit = filterLampFor(parameter(zarnith::kParamFilterType));
   for (int i = 0; i < 3; ++i) {
     uint8_t state = i == lit ? 1 : 0;
     indicatorState[i].store(state, std::memory_order_relaxed);
     filterTypeLeds[i]->setValue(state);
   }
-  silenceLed->setValue(parameter(30) == 0.0f ? 0.0f : 1.0f);
-  randBeatLed->setValue(zarnith::truncToU16(static_cast<double>(parameter(33)) * 6) == 0 ? 0.0f : 1.0f);
-  bypassLed->setValue(zarnith::truncToU16(parameter(42)) == 0 ? 1.0f : 0.0f);
+  silenceLed->setValue(parameter(zarnith::kParamSilenceInstr) == 0.0f ? 0.0f : 1.0f);
+  randBeatLed->setValue(
+      zarnith::truncToU16(static_cast<double>(parameter(zarnith::kParamRandBeatFType)) * 6) == 0 ? 0.0f
+                                                                                                 : 1.0f);
+  bypassLed->setValue(zarnith::truncToU16(parameter(zarnith::kParamBypass)) == 0 ? 1.0f : 0.0f);
 
   // Every control holds its own claim on the images it shows.
   for (CBitmap* image : images) image->forget();
@@ -268,77 +272,81 @@ void MyVstGUI::setParameter(VstInt32 index, float value) {
   // Read only for the indices that use it: reading some parameters has effects.
   auto current = [this, index] { return parameter(index); };
   switch (index) {
-    case 0: {
+    case zarnith::kParamFreq: {
       const float p = current();
-      setControl(0, p);
+      setControl(zarnith::kParamFreq, p);
       freqDisplay->setValue(p * 20000);
       break;
     }
-    case 1:
-    case 2:
-    case 4:
-    case 10:
-    case 16:
-    case 19:
-    case 23:
-    case 24:
-    case 25:
-    case 26:
-    case 29:
-    case 32:
-    case 5:
-    case 6:
-    case 8:
-    case 28:
+    case zarnith::kParamQ:
+    case zarnith::kParamSens:
+    case zarnith::kParamBitCrusher:
+    case zarnith::kParamEnvReverse:
+    case zarnith::kParamLfoDepth:
+    case zarnith::kParamEnvDepth:
+    case zarnith::kParamScramblerDry:
+    case zarnith::kParamScramblerWet:
+    case zarnith::kParamDryWetMix:
+    case zarnith::kParamVolume:
+    case zarnith::kParamLfoOffset:
+    case zarnith::kParamScramblerReverse:
+    case zarnith::kParamModType:
+    case zarnith::kParamFilterType:
+    case zarnith::kParamLfoRateMult:
+    case zarnith::kParamLfoType:
       setControl(index, current());
       break;
-    case 7: {
+    case zarnith::kParamSyncOn: {
       const uint8_t sync = zarnith::truncToU8(current());
       lfoSyncFlag.store(sync, std::memory_order_relaxed);
-      setControl(7, sync);
+      setControl(zarnith::kParamSyncOn, sync);
       break;
     }
-    case 9:
-      setControl(9, static_cast<float>(zarnith::truncToU16(static_cast<double>(current()) * 6) / 6.0));
+    case zarnith::kParamBeat:
+      setControl(zarnith::kParamBeat,
+                 static_cast<float>(zarnith::truncToU16(static_cast<double>(current()) * 6) / 6.0));
       break;
-    case 17: {
+    case zarnith::kParamLfoRate: {
       const float p = current();
-      const uint8_t sync = zarnith::truncToU8(parameter(7));
+      const uint8_t sync = zarnith::truncToU8(parameter(zarnith::kParamSyncOn));
       lfoSyncFlag.store(sync, std::memory_order_relaxed);
       if (sync == 0)
-        setControl(17, p);
+        setControl(zarnith::kParamLfoRate, p);
       else
-        setControl(17, static_cast<float>(zarnith::truncToU16(static_cast<double>(p) * 16) / 16.0));
+        setControl(zarnith::kParamLfoRate,
+                   static_cast<float>(zarnith::truncToU16(static_cast<double>(p) * 16) / 16.0));
       updateLfoRateDisplay();
       break;
     }
-    case 30:
-      setControl(30, current());
-      silenceLed->setValue(parameter(30) == 0.0f ? 0.0f : 1.0f);
+    case zarnith::kParamSilenceInstr:
+      setControl(zarnith::kParamSilenceInstr, current());
+      silenceLed->setValue(parameter(zarnith::kParamSilenceInstr) == 0.0f ? 0.0f : 1.0f);
       break;
-    case 31: {
+    case zarnith::kParamScramblerOffset: {
       const uint16_t steps = zarnith::truncToU16(static_cast<double>(current()) * 32);
-      setControl(31, static_cast<float>(steps / 32.0));
+      setControl(zarnith::kParamScramblerOffset, static_cast<float>(steps / 32.0));
       scrambleOffsetDisplay->setValue(steps);
       break;
     }
-    case 33: {
-      setControl(33, static_cast<float>(zarnith::truncToU16(static_cast<double>(current()) * 6) / 6.0));
-      const float snapped =
-          static_cast<float>(zarnith::truncToU16(static_cast<double>(parameter(33)) * 6) / 6.0);
+    case zarnith::kParamRandBeatFType: {
+      setControl(zarnith::kParamRandBeatFType,
+                 static_cast<float>(zarnith::truncToU16(static_cast<double>(current()) * 6) / 6.0));
+      const float snapped = static_cast<float>(
+          zarnith::truncToU16(static_cast<double>(parameter(zarnith::kParamRandBeatFType)) * 6) / 6.0);
       randBeatLed->setValue(snapped == 0.0f ? 0.0f : 1.0f);
       break;
     }
-    case 35:
-    case 36:
-    case 37:
+    case zarnith::kParamLampLowPass:
+    case zarnith::kParamLampBandPass:
+    case zarnith::kParamLampHighPass:
       // Possibly the audio thread: only the byte is stored; idle lights the lamp.
-      indicatorState[index - 35].store(zarnith::truncToU8(value), std::memory_order_relaxed);
+      indicatorState[index - zarnith::kParamLampLowPass].store(zarnith::truncToU8(value),
+                                                               std::memory_order_relaxed);
       break;
-    case 42: {
+    case zarnith::kParamBypass: {
       const float p = current();
       bypassLed->setValue(zarnith::truncToU16(p) == 0 ? 1.0f : 0.0f);
-      setControl(42, p);
+      setControl(zarnith::kParamBypass, p);
       break;
     } break;
     default:
@@ -349,7 +357,7 @@ void MyVstGUI::setParameter(VstInt32 index, float value) {
 void MyVstGUI::updateLfoRateDisplay() {
   if (!lfoRateDisplay) return;
   if (lfoSyncFlag.load(std::memory_order_relaxed) == 0) {
-    const float m = parameter(8);
+    const float m = parameter(zarnith::kParamLfoRateMult);
     float multiplier;
     if (m < 0.33)
       multiplier = 1.001f;
@@ -357,9 +365,9 @@ void MyVstGUI::updateLfoRateDisplay() {
       multiplier = 10.0f;
     else
       multiplier = 100.0f;
-    lfoRateDisplay->setValue(parameter(17) * multiplier);
+    lfoRateDisplay->setValue(parameter(zarnith::kParamLfoRate) * multiplier);
   } else {
-    lfoRateDisplay->setValue(
-        static_cast<float>(zarnith::truncToU16(static_cast<double>(parameter(17)) * 16) / 16.0));
+    lfoRateDisplay->setValue(static_cast<float>(
+        zarnith::truncToU16(static_cast<double>(parameter(zarnith::kParamLfoRate)) * 16) / 16.0));
   }
 }

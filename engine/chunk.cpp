@@ -5,11 +5,6 @@
 
 namespace {
 
-// Slots kept in the saved state: every slot but the two spares and the output level.
-bool isSavedSlot(int slot) {
-  return slot != 3 && slot != 4 && slot != 11;
-}
-
 void writeFloatLE(unsigned char* bytes, float value) {
   uint32_t bits;
   std::memcpy(&bits, &value, sizeof(bits));
@@ -33,7 +28,7 @@ VstInt32 MyVst::getChunk(void** data, bool isPreset) {
     chunkBuffer[kChunkProgramByte] = static_cast<unsigned char>(program & 0xFF);
     const ProgramRecord& record = programs[program];
     for (int slot = 0; slot < ProgramRecord::kNumSlots; slot++) {
-      if (isSavedSlot(slot)) writeFloatLE(chunkBuffer + 4 * slot, record.values[slot]);
+      if (zarnith::slotSavedInChunk(slot)) writeFloatLE(chunkBuffer + 4 * slot, record.values[slot]);
     }
   }
   *data = chunkBuffer;
@@ -53,7 +48,7 @@ VstInt32 MyVst::setChunk(void* data, VstInt32 byteSize, bool isPreset) {
   curProgram.store(program, std::memory_order_relaxed);
   ProgramRecord& record = programs[program];
   for (int slot = 0; slot < ProgramRecord::kNumSlots; slot++) {
-    if (isSavedSlot(slot)) record.values[slot] = readFloatLE(chunkBuffer + 4 * slot);
+    if (zarnith::slotSavedInChunk(slot)) record.values[slot] = readFloatLE(chunkBuffer + 4 * slot);
   }
   setProgram(program);
   return 1;

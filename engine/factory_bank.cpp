@@ -9,9 +9,27 @@ namespace {
 // Marks a slot the factory row leaves at its record default.
 const float kUnset = -1.0f;
 
-const int kFactorySlots[] = {0,  1,  2,  6,  7,  8,  10, 12, 13, 14, 15, 16,
-                             17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27};
-const int kNumFactorySlots = sizeof(kFactorySlots) / sizeof(kFactorySlots[0]);
+// The bank's columns: the program slots of the named parameters, ascending.
+constexpr int countFactorySlots() {
+  int count = 0;
+  for (int slot = 0; slot < zarnith::kProgramSlotCount; slot++)
+    if (zarnith::slotOfNamedParameter(slot)) count++;
+  return count;
+}
+constexpr int kNumFactorySlots = countFactorySlots();
+
+struct FactorySlots {
+  int slot[kNumFactorySlots];
+};
+constexpr FactorySlots factorySlots() {
+  FactorySlots slots{};
+  int column = 0;
+  for (int slot = 0; slot < zarnith::kProgramSlotCount; slot++)
+    if (zarnith::slotOfNamedParameter(slot)) slots.slot[column++] = slot;
+  return slots;
+}
+constexpr FactorySlots kFactorySlots = factorySlots();
+static_assert(kNumFactorySlots == 23, "one column per named parameter");
 
 struct FactoryProgram {
   const char* name;
@@ -90,17 +108,21 @@ const FactoryProgram kFactoryBank[MyVst::kNumPrograms] = {
 }  // namespace
 
 void MyVst::setRecordDefaults(ProgramRecord& record) {
+  using namespace zarnith;
   // Slots without a default of their own start at 0.0.
   for (float& value : record.values) value = 0.0f;
-  for (int slot : {0, 1, 2, 7, 12, 13, 15}) record.values[slot] = 1.0f;
+  for (ParameterId p : {kParamLfoDepth, kParamLfoRate, kParamEnvDepth, kParamBitCrusher, kParamFilterType,
+                        kParamSens, kParamModType})
+    record.values[programSlotOf(p)] = 1.0f;
+  // The two spare slots between Env Depth and Freq, kept by no parameter.
   record.values[3] = 0.02f;
   record.values[4] = 0.02f;
-  record.values[6] = 0.4f;
-  record.values[8] = 0.5f;
-  record.values[10] = 0.4f;
-  record.values[16] = 0.6f;
-  record.values[21] = 0.5f;
-  record.values[25] = 0.5f;
+  record.values[programSlotOf(kParamFreq)] = 0.4f;
+  record.values[programSlotOf(kParamLfoRateMult)] = 0.5f;
+  record.values[programSlotOf(kParamQ)] = 0.4f;
+  record.values[programSlotOf(kParamBeat)] = 0.6f;
+  record.values[programSlotOf(kParamVolume)] = 0.5f;
+  record.values[programSlotOf(kParamScramblerOffset)] = 0.5f;
   std::memset(record.name, 0, sizeof(record.name));
   std::strcpy(record.name, "KovPres");
 }
@@ -111,7 +133,7 @@ void MyVst::buildFactoryBank() {
     ProgramRecord& record = programs[p];
     const FactoryProgram& factory = kFactoryBank[p];
     for (int i = 0; i < kNumFactorySlots; i++) {
-      if (factory.values[i] != kUnset) record.values[kFactorySlots[i]] = factory.values[i];
+      if (factory.values[i] != kUnset) record.values[kFactorySlots.slot[i]] = factory.values[i];
     }
     std::memset(record.name, 0, sizeof(record.name));
     std::strncpy(record.name, factory.name, sizeof(record.name) - 1);

@@ -22,8 +22,8 @@ MyVst::MyVst(audioMasterCallback audioMaster) : AudioEffectX(audioMaster, kNumPr
   canProcessReplacing(true);
   setUniqueID(ZARNITH_FOURCC('A', 'D', 'l', 'y'));
 
-  setParameter(11, 0.02f);
-  setParameter(12, 0.002f);
+  setParameter(zarnith::kParamEnvTimeA, 0.02f);
+  setParameter(zarnith::kParamEnvTimeB, 0.002f);
   noteActivity.store(0.0f, std::memory_order_relaxed);
   spareLevel.store(1.0f, std::memory_order_relaxed);
   params.processingHold.store(0.0f, std::memory_order_relaxed);

@@ -6,12 +6,13 @@
 #include <limits>
 #include <memory>
 
+#include "engine/parameter_ids.h"
 #include "engine/processing_chain.h"
 #include "host/audioeffectx.h"
 
 // One program: the values of the named parameters in their slots, and a name.
 struct ProgramRecord {
-  static const int kNumSlots = 28;
+  static const int kNumSlots = zarnith::kProgramSlotCount;
   static const int kNameSize = 24;  // 23 characters and the terminator
   float values[kNumSlots];
   char name[kNameSize];
@@ -20,7 +21,7 @@ struct ProgramRecord {
 class MyVst : public AudioEffectX {
  public:
   static const VstInt32 kNumPrograms = 32;
-  static const VstInt32 kNumParams = 43;
+  static const VstInt32 kNumParams = zarnith::kParamCount;
   static const VstInt32 kChunkSize = 140;
   static const VstInt32 kChunkProgramByte = 136;
   static const VstInt32 bufferLength =

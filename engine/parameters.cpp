@@ -10,49 +10,6 @@ namespace {
 
 const std::memory_order kRelaxed = std::memory_order_relaxed;
 
-// Program slot of each parameter index, or -1 when the value is not part of a program.
-const int kProgramSlot[MyVst::kNumParams] = {
-    6,  10, 13, 6,  7,  15, 12, 14, 8,  16, 20, -1, -1, 11, -1, -1, 0,  1,  -1, 2,  -1, -1,
-    -1, 17, 18, 19, 21, -1, 27, 22, 24, 25, 23, 26, -1, -1, -1, -1, -1, -1, -1, -1, -1,
-};
-
-const char* const kParameterName[MyVst::kNumParams] = {
-    "Freq",
-    "Q",
-    "Sens",
-    nullptr,
-    "Bit Crusher",
-    "Mod Type",
-    "Filter Type",
-    "Sync on/off",
-    "LFO Rate Mult.",
-    "BEAT",
-    "Env Reverse",
-    nullptr,
-    nullptr,
-    nullptr,
-    nullptr,
-    nullptr,
-    "LFO Depth",
-    "LFO Rate",
-    nullptr,
-    "Env Depth",
-    nullptr,
-    nullptr,
-    nullptr,
-    "Scrambler Dry",
-    "Scrambler Wet",
-    "Dry/Wet Mix",
-    "Volume",
-    nullptr,
-    "LFO Type",
-    "LFO Offset",
-    "Silence Instr",
-    "Scrambler Offset",
-    "Scrambler Reverse",
-    "Rand Beat F Type",
-};
-
 // trunc(value x scale) in double precision, kept inside [low, high]; a NaN gives low.
 // Out-of-range host values must not reach an undefined float-to-integer conversion.
 int32_t truncScaled(float value, double scale, double low, double high) {
@@ -81,27 +38,29 @@ void MyVst::storeInProgram(int slot, float value) {
 }
 
 void MyVst::applyFilterTypeIndicators(float value) {
-  setParameter(35, 0.0f);
-  setParameter(36, 0.0f);
-  setParameter(37, 0.0f);
+  setParameter(zarnith::kParamLampLowPass, 0.0f);
+  setParameter(zarnith::kParamLampBandPass, 0.0f);
+  setParameter(zarnith::kParamLampHighPass, 0.0f);
   // Exactly one of the three lamps lights; out-of-range values light the nearest one.
   const int32_t k = truncScaled(value, 2.9, 0.0, 2.0);
-  setParameter(35 + k, 1.0f);
+  setParameter(zarnith::kParamLampLowPass + k, 1.0f);
 }
 
 void MyVst::setParameter(VstInt32 index, float value) {
-  if (index >= 0 && index < kNumParams && kProgramSlot[index] >= 0 && index != 31)
-    storeInProgram(kProgramSlot[index], value);
+  // Scrambler Offset stores its own slot below.
+  if (zarnith::isParameterIndex(index) && zarnith::kParameterTable[index].programSlot >= 0 &&
+      index != zarnith::kParamScramblerOffset)
+    storeInProgram(zarnith::kParameterTable[index].programSlot, value);
 
   switch (index) {
-    case 0:
-    case 3:
+    case zarnith::kParamFreq:
+    case zarnith::kParamFreqAlias:
       params.freq.store(value, kRelaxed);
       break;
-    case 1:
+    case zarnith::kParamQ:
       params.q.store(value, kRelaxed);
       break;
-    case 2: {
+    case zarnith::kParamSens: {
       sens.store(value, kRelaxed);
       const int32_t ms = truncScaled(value, 1000.0, 0.0, kMaxEnvTimeMs);
       params.envTimeAMs.store(ms, kRelaxed);
@@ -110,98 +69,99 @@ void MyVst::setParameter(VstInt32 index, float value) {
       envTimeBValue.store(value, kRelaxed);
       break;
     }
-    case 4:
+    case zarnith::kParamBitCrusher:
       params.bitCrusher.store(value, kRelaxed);
       break;
-    case 5:
+    case zarnith::kParamModType:
       params.modType.store(value, kRelaxed);
       break;
-    case 6:
+    case zarnith::kParamFilterType:
       params.filterType.store(value, kRelaxed);
       applyFilterTypeIndicators(value);
       break;
-    case 7:
+    case zarnith::kParamSyncOn:
       params.syncOn.store(value, kRelaxed);
       // The editor's rate readout depends on sync: re-send the unchanged rate.
-      setParameter(17, params.lfoRate.load(kRelaxed));
+      setParameter(zarnith::kParamLfoRate, params.lfoRate.load(kRelaxed));
       break;
-    case 8: {
+    case zarnith::kParamLfoRateMult: {
       params.lfoRateMult.store(value, kRelaxed);
       const VstInt32 program = curProgram.load(kRelaxed);
-      if (programs && programs[program].values[14] == 0.0f) setParameter(17, params.lfoRate.load(kRelaxed));
+      if (programs && programs[program].values[zarnith::programSlotOf(zarnith::kParamSyncOn)] == 0.0f)
+        setParameter(zarnith::kParamLfoRate, params.lfoRate.load(kRelaxed));
       break;
     }
-    case 9:
+    case zarnith::kParamBeat:
       beat.store(value, kRelaxed);
       params.beatDivisions.store(divisionsFor(value), kRelaxed);
       break;
-    case 10:
+    case zarnith::kParamEnvReverse:
       params.envReverse.store(value, kRelaxed);
       break;
-    case 11:
+    case zarnith::kParamEnvTimeA:
       envTimeAValue.store(value, kRelaxed);
       params.envTimeAMs.store(truncScaled(value, 1000.0, 0.0, kMaxEnvTimeMs), kRelaxed);
       break;
-    case 12:
+    case zarnith::kParamEnvTimeB:
       envTimeBValue.store(value, kRelaxed);
       params.envTimeBMs.store(truncScaled(value, 1000.0, 0.0, kMaxEnvTimeMs), kRelaxed);
       break;
-    case 13:
+    case zarnith::kParamOutLevel:
       outLevel.store(value, kRelaxed);
       break;
-    case 15:
+    case zarnith::kParamSpareLevel:
       spareLevel.store(value, kRelaxed);
       break;
-    case 16:
+    case zarnith::kParamLfoDepth:
       params.lfoDepth.store(value, kRelaxed);
       break;
-    case 17:
+    case zarnith::kParamLfoRate:
       params.lfoRate.store(value, kRelaxed);
       break;
-    case 19:
+    case zarnith::kParamEnvDepth:
       params.envDepth.store(value, kRelaxed);
       break;
-    case 23:
+    case zarnith::kParamScramblerDry:
       params.scramblerDry.store(value, kRelaxed);
       break;
-    case 24:
+    case zarnith::kParamScramblerWet:
       params.scramblerWet.store(value, kRelaxed);
       break;
-    case 25:
+    case zarnith::kParamDryWetMix:
       params.dryWetMix.store(value, kRelaxed);
       break;
-    case 26:
+    case zarnith::kParamVolume:
       params.volume.store(value, kRelaxed);
       break;
-    case 28:
+    case zarnith::kParamLfoType:
       params.lfoType.store(value, kRelaxed);
       break;
-    case 29:
+    case zarnith::kParamLfoOffset:
       params.lfoOffset.store(value, kRelaxed);
       break;
-    case 30:
+    case zarnith::kParamSilenceInstr:
       params.silenceInstr.store(value, kRelaxed);
       break;
-    case 31: {
+    case zarnith::kParamScramblerOffset: {
       // The program keeps the value as set; the working value is held in 32nds
       // (a host value outside 0..1 is held at the nearest end).
-      storeInProgram(25, value);
+      storeInProgram(zarnith::programSlotOf(zarnith::kParamScramblerOffset), value);
       const int32_t steps = truncScaled(value, 32.0, 0.0, 32.0);
       params.scramblerOffset.store(static_cast<float>(steps / 32.0), kRelaxed);
       break;
     }
-    case 32:
+    case zarnith::kParamScramblerReverse:
       params.scramblerReverse.store(value, kRelaxed);
       break;
-    case 33:
+    case zarnith::kParamRandBeatFType:
       randBeatFType.store(value, kRelaxed);
       params.randBeatDivisions.store(divisionsFor(value), kRelaxed);
       break;
-    case 34:
+    case zarnith::kParamRandomise:
       randomiseProgram();
       break;
-    case 41:
-    case 42:
+    case zarnith::kParamBypassHold:
+    case zarnith::kParamBypass:
       params.processingHold.store(value, kRelaxed);
       break;
     default:
@@ -213,34 +173,34 @@ void MyVst::setParameter(VstInt32 index, float value) {
 
 float MyVst::getParameter(VstInt32 index) {
   switch (index) {
-    case 0:
-    case 3:
+    case zarnith::kParamFreq:
+    case zarnith::kParamFreqAlias:
       return params.freq.load(kRelaxed);
-    case 1:
+    case zarnith::kParamQ:
       return params.q.load(kRelaxed);
-    case 2:
+    case zarnith::kParamSens:
       return sens.load(kRelaxed);
-    case 4:
+    case zarnith::kParamBitCrusher:
       return params.bitCrusher.load(kRelaxed);
-    case 5:
+    case zarnith::kParamModType:
       return params.modType.load(kRelaxed);
-    case 6:
+    case zarnith::kParamFilterType:
       return params.filterType.load(kRelaxed);
-    case 7:
+    case zarnith::kParamSyncOn:
       return params.syncOn.load(kRelaxed);
-    case 8:
+    case zarnith::kParamLfoRateMult:
       return params.lfoRateMult.load(kRelaxed);
-    case 9:
+    case zarnith::kParamBeat:
       return beat.load(kRelaxed);
-    case 10:
+    case zarnith::kParamEnvReverse:
       return params.envReverse.load(kRelaxed);
-    case 11:
+    case zarnith::kParamEnvTimeA:
       return envTimeAValue.load(kRelaxed);
-    case 12:
+    case zarnith::kParamEnvTimeB:
       return envTimeBValue.load(kRelaxed);
-    case 13:
+    case zarnith::kParamOutLevel:
       return outLevel.load(kRelaxed);
-    case 14: {
+    case zarnith::kParamNoteActivity: {
       // Read and lower: each read after a note returns a value 0.1 below the previous one.
       const float activity = noteActivity.load(kRelaxed);
       if (activity >= 0.0f) {
@@ -250,37 +210,37 @@ float MyVst::getParameter(VstInt32 index) {
       noteActivity.store(0.0f, kRelaxed);
       return 0.0f;
     }
-    case 15:
+    case zarnith::kParamSpareLevel:
       return spareLevel.load(kRelaxed);
-    case 16:
+    case zarnith::kParamLfoDepth:
       return params.lfoDepth.load(kRelaxed);
-    case 17:
+    case zarnith::kParamLfoRate:
       return params.lfoRate.load(kRelaxed);
-    case 18:
+    case zarnith::kParamCutoffReadout:
       return chain.cutoffState.load(kRelaxed);
-    case 19:
+    case zarnith::kParamEnvDepth:
       return params.envDepth.load(kRelaxed);
-    case 23:
+    case zarnith::kParamScramblerDry:
       return params.scramblerDry.load(kRelaxed);
-    case 24:
+    case zarnith::kParamScramblerWet:
       return params.scramblerWet.load(kRelaxed);
-    case 25:
+    case zarnith::kParamDryWetMix:
       return params.dryWetMix.load(kRelaxed);
-    case 26:
+    case zarnith::kParamVolume:
       return params.volume.load(kRelaxed);
-    case 28:
+    case zarnith::kParamLfoType:
       return params.lfoType.load(kRelaxed);
-    case 29:
+    case zarnith::kParamLfoOffset:
       return params.lfoOffset.load(kRelaxed);
-    case 30:
+    case zarnith::kParamSilenceInstr:
       return params.silenceInstr.load(kRelaxed);
-    case 31:
+    case zarnith::kParamScramblerOffset:
       return params.scramblerOffset.load(kRelaxed);
-    case 32:
+    case zarnith::kParamScramblerReverse:
       return params.scramblerReverse.load(kRelaxed);
-    case 33:
+    case zarnith::kParamRandBeatFType:
       return randBeatFType.load(kRelaxed);
-    case 42:
+    case zarnith::kParamBypass:
       return params.processingHold.load(kRelaxed);
     default:
       return 0.0f;
@@ -288,32 +248,18 @@ float MyVst::getParameter(VstInt32 index) {
 }
 
 void MyVst::getParameterName(VstInt32 index, char* text) {
-  if (index < 0 || index >= kNumParams || !kParameterName[index]) return;
-  copyWholeText(text, kParameterName[index]);
+  if (!zarnith::isParameterIndex(index) || !zarnith::kParameterTable[index].name) return;
+  copyWholeText(text, zarnith::kParameterTable[index].name);
 }
 
 void MyVst::getParameterLabel(VstInt32 index, char* label) {
-  switch (index) {
-    case 0:
-      copyWholeText(label, "Hz");
-      break;
-    case 1:
-      copyWholeText(label, "factor");
-      break;
-    case 6:
-      copyWholeText(label, "");
-      break;
-    case 13:
-      copyWholeText(label, "dB");
-      break;
-    default:
-      break;
-  }
+  if (!zarnith::isParameterIndex(index) || !zarnith::kParameterTable[index].label) return;
+  copyWholeText(label, zarnith::kParameterTable[index].label);
 }
 
 void MyVst::getParameterDisplay(VstInt32 index, char* text) {
   switch (index) {
-    case 0: {
+    case zarnith::kParamFreq: {
       // Whole hertz, as the editor's readout shows them: 20000 x freq held as a float.
       const float hertz = static_cast<float>(static_cast<double>(params.freq.load(kRelaxed)) * 20000.0);
       if (std::isnan(hertz)) {
@@ -323,10 +269,10 @@ void MyVst::getParameterDisplay(VstInt32 index, char* text) {
       int2string(truncScaled(hertz, 1.0, -2000000000.0, 2000000000.0), text, kVstMaxParamStrLen);
       break;
     }
-    case 1:
+    case zarnith::kParamQ:
       float2string(params.q.load(kRelaxed), text, kVstMaxParamStrLen);
       break;
-    case 6: {
+    case zarnith::kParamFilterType: {
       // The same thresholds as the filter itself, so the text names the response
       // that sounds (the top range is the high-pass one, not a second band-pass).
       const double type = params.filterType.load(kRelaxed);
@@ -334,7 +280,7 @@ void MyVst::getParameterDisplay(VstInt32 index, char* text) {
       copyCutText(text, name, kVstMaxParamStrLen);
       break;
     }
-    case 13:
+    case zarnith::kParamOutLevel:
       dB2string(outLevel.load(kRelaxed), text, kVstMaxParamStrLen);
       break;
     default:
@@ -347,18 +293,37 @@ void MyVst::randomiseProgram() {
   if (!programs || program < 0 || program >= kNumPrograms) return;
   // The draw order is fixed: one number per slot, fine values in 256ths, switches 0 or 1.
   enum Kind { kFine, kSwitch };
+  using namespace zarnith;
   static const struct {
-    int slot;
+    ParameterId parameter;
     Kind kind;
   } kDraws[] = {
-      {22, kFine},   {27, kFine},   {14, kSwitch}, {0, kFine},    {1, kFine},  {2, kFine},    {15, kFine},
-      {7, kFine},    {8, kFine},    {6, kFine},    {10, kFine},   {12, kFine}, {13, kFine},   {16, kFine},
-      {17, kSwitch}, {18, kSwitch}, {19, kFine},   {20, kSwitch}, {25, kFine}, {23, kSwitch}, {26, kFine},
+      {kParamLfoOffset, kFine},
+      {kParamLfoType, kFine},
+      {kParamSyncOn, kSwitch},
+      {kParamLfoDepth, kFine},
+      {kParamLfoRate, kFine},
+      {kParamEnvDepth, kFine},
+      {kParamModType, kFine},
+      {kParamBitCrusher, kFine},
+      {kParamLfoRateMult, kFine},
+      {kParamFreq, kFine},
+      {kParamQ, kFine},
+      {kParamFilterType, kFine},
+      {kParamSens, kFine},
+      {kParamBeat, kFine},
+      {kParamScramblerDry, kSwitch},
+      {kParamScramblerWet, kSwitch},
+      {kParamDryWetMix, kFine},
+      {kParamEnvReverse, kSwitch},
+      {kParamScramblerOffset, kFine},
+      {kParamScramblerReverse, kSwitch},
+      {kParamRandBeatFType, kFine},
   };
   ProgramRecord& record = programs[program];
   for (const auto& draw : kDraws) {
     const int r = crtRand();
-    record.values[draw.slot] =
+    record.values[programSlotOf(draw.parameter)] =
         draw.kind == kFine ? static_cast<float>(r % 256) / 256.0f : static_cast<float>(r % 2);
   }
   setProgram(program);

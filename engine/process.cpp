@@ -11,9 +11,9 @@ void MyVst::resume() {
 
 void MyVst::lightFilterTypeLamp(void* context, int k) {
   MyVst* effect = static_cast<MyVst*>(context);
-  effect->setParameter(35, 0.0f);
-  effect->setParameter(36, 0.0f);
-  effect->setParameter(37, 0.0f);
+  effect->setParameter(zarnith::kParamLampLowPass, 0.0f);
+  effect->setParameter(zarnith::kParamLampBandPass, 0.0f);
+  effect->setParameter(zarnith::kParamLampHighPass, 0.0f);
   effect->setParameter(35 + k, 1.0f);
 }
 

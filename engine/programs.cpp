@@ -4,28 +4,17 @@
 
 #include "myvst.h"
 
-namespace {
-
-// Parameters applied by a program change, in order, with the slot each comes from.
-const struct {
-  VstInt32 index;
-  int slot;
-} kProgramOrder[] = {
-    {0, 6},   {1, 10},  {13, 11}, {6, 12},  {5, 15},  {2, 13},  {16, 0},  {17, 1},
-    {19, 2},  {4, 7},   {8, 8},   {7, 14},  {23, 17}, {24, 18}, {25, 19}, {9, 16},
-    {10, 20}, {26, 21}, {29, 22}, {32, 23}, {31, 25}, {30, 24}, {33, 26}, {28, 27},
-};
-
-}  // namespace
-
 void MyVst::setProgram(VstInt32 program) {
   if (!programs || program < 0 || program >= kNumPrograms) return;
   curProgram.store(program, std::memory_order_relaxed);
   const ProgramRecord& record = programs[program];
   // Each value goes through setParameter, so the working values and the editor follow.
-  for (const auto& entry : kProgramOrder) setParameter(entry.index, record.values[entry.slot]);
+  for (int position = 0; position < zarnith::kProgramLoadCount; position++) {
+    const zarnith::ParameterId parameter = zarnith::parameterLoadedAt(position);
+    setParameter(parameter, record.values[zarnith::programSlotOf(parameter)]);
+  }
   // Every program change switches the bypass off.
-  setParameter(42, 0.0f);
+  setParameter(zarnith::kParamBypass, 0.0f);
 }
 
 void MyVst::setProgramName(char* name) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "editor_test_support.h"
+#include "engine/parameter_ids.h"
 #include "toolkit/cframe.h"
 #include "toolkit/cparamdisplay.h"
 
@@ -230,13 +231,13 @@ TEST_F(Binding, ProgramChangeMovesEveryControl) {
       if (tag == 9 || tag == 33) expected = static_cast<float>(static_cast<int>(p * 6.0) / 6.0);
       if (tag == 31) expected = static_cast<float>(static_cast<int>(p * 32.0) / 32.0);
       if (tag == 7) expected = static_cast<float>(static_cast<int>(p));
-      if (tag == 17 && static_cast<int>(fx->getParameter(7)) != 0)
+      if (tag == 17 && static_cast<int>(fx->getParameter(zarnith::kParamSyncOn)) != 0)
         expected = static_cast<float>(static_cast<int>(p * 16.0) / 16.0);
       EXPECT_EQ(c->getValue(), expected) << "program " << program << " tag " << tag;
     }
     EXPECT_EQ(value(kBypassLamp), 1.0f);  // a program change ends with bypass off
-    EXPECT_EQ(value(kFreqReadout), fx->getParameter(0) * 20000.0f);
-    float type = fx->getParameter(6);
+    EXPECT_EQ(value(kFreqReadout), fx->getParameter(zarnith::kParamFreq) * 20000.0f);
+    float type = fx->getParameter(zarnith::kParamFilterType);
     int lit = static_cast<int>(type * 2.9);
     for (int k = 0; k < 3; ++k) EXPECT_EQ(value(kLampLp + k), k == lit ? 1.0f : 0.0f);
   }
@@ -247,7 +248,7 @@ TEST_F(Binding, ControlChangesReachTheHostAsAutomation) {
   CControl* q = gui->getControl(kQKnob);
   q->setValue(0.75f);
   gui->valueChanged(q);
-  EXPECT_EQ(fx->getParameter(1), 0.75f);
+  EXPECT_EQ(fx->getParameter(zarnith::kParamQ), 0.75f);
   auto edits = host.record().edits();
   ASSERT_EQ(edits.size(), 1u);
   EXPECT_EQ(edits[0].opcode, audioMasterAutomate);
@@ -258,7 +259,7 @@ TEST_F(Binding, ControlChangesReachTheHostAsAutomation) {
   CControl* beat = gui->getControl(kBeatKnob);
   beat->setValue(0.4f);
   gui->valueChanged(beat);
-  EXPECT_EQ(fx->getParameter(9), 0.4f);
+  EXPECT_EQ(fx->getParameter(zarnith::kParamBeat), 0.4f);
   EXPECT_EQ(beat->getValue(), 2.0f / 6.0f);
 }
 
@@ -300,12 +301,12 @@ TEST(TwoEditors, EachShowsItsOwnLfoRate) {
   TestHost first, second;
   ASSERT_TRUE(first.editor()->open(nullptr));
   ASSERT_TRUE(second.editor()->open(nullptr));
-  first.effect()->setParameter(7, 1.0f);
-  first.effect()->setParameter(17, 0.25f);
-  second.effect()->setParameter(8, 0.0f);
-  second.effect()->setParameter(17, 0.25f);
+  first.effect()->setParameter(zarnith::kParamSyncOn, 1.0f);
+  first.effect()->setParameter(zarnith::kParamLfoRate, 0.25f);
+  second.effect()->setParameter(zarnith::kParamLfoRateMult, 0.0f);
+  second.effect()->setParameter(zarnith::kParamLfoRate, 0.25f);
   // The second editor changing its state last must not decide the first one's text.
-  second.effect()->setParameter(7, 0.0f);
+  second.effect()->setParameter(zarnith::kParamSyncOn, 0.0f);
   EXPECT_EQ(text(first.control(kRateReadout)), "1/4");
   EXPECT_EQ(text(second.control(kRateReadout)), "0.250 Hz");
   EXPECT_TRUE(first.editor()->isLfoSynced());

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "editor_test_support.h"
+#include "engine/parameter_ids.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ TEST(EditorThreads, RandomFilterTypesFromTheAudioThreadReachTheLampsAtIdle) {
   MyVst* fx = host.effect();
   MyVstGUI* gui = host.editor();
   fx->setSampleRate(44100.0f);
-  fx->setParameter(33, 1.0f);  // a random filter type 64 times a bar
+  fx->setParameter(zarnith::kParamRandBeatFType, 1.0f);  // a random filter type 64 times a bar
   ASSERT_TRUE(gui->open(nullptr));
 
   std::atomic<bool> done(false);
@@ -44,7 +45,7 @@ TEST(EditorThreads, RandomFilterTypesFromTheAudioThreadReachTheLampsAtIdle) {
   int cycles = 0;
   while (!done.load()) {
     gui->idle();
-    fx->setParameter(0, (cycles % 100) / 100.0f);
+    fx->setParameter(zarnith::kParamFreq, (cycles % 100) / 100.0f);
     if (++cycles % 50 == 0) {
       // Reopening while the audio thread keeps sending lamp states.
       gui->close();
@@ -60,7 +61,8 @@ TEST(EditorThreads, RandomFilterTypesFromTheAudioThreadReachTheLampsAtIdle) {
   gui->idle();
   EXPECT_EQ(litLamps(gui), 1);  // the last random choice, exactly one lamp
   // The lamp shows the filter type the effect now reports.
-  const int type = static_cast<int>(fx->getParameter(6) * 3.0 + 0.5);  // 0, 1/3 or 2/3
+  const int type =
+      static_cast<int>(fx->getParameter(zarnith::kParamFilterType) * 3.0 + 0.5);  // 0, 1/3 or 2/3
   EXPECT_EQ(gui->getControl(26 + type)->getValue(), 1.0f);
   gui->close();
 }

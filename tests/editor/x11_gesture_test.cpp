@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "editor_test_support.h"
+#include "engine/parameter_ids.h"
 #include "toolkit/cframe.h"
 
 namespace {
@@ -205,7 +206,7 @@ TEST_F(EditorGestures, ClickingEachOnOffButtonTogglesItsParameter) {
     ASSERT_EQ(off.size(), 1u);
     EXPECT_EQ(off[0], 0.0f);
   }
-  fx->setParameter(42, 0.0f);
+  fx->setParameter(zarnith::kParamBypass, 0.0f);
 }
 
 TEST_F(EditorGestures, RandomiseButtonReportsOneThenZero) {
@@ -238,7 +239,7 @@ TEST_F(EditorGestures, ScramblerDryButtonIsSeventeenRowsTall) {
   button(false);
   pumpFor(20);
   EXPECT_TRUE(host->record().edits().empty());
-  EXPECT_EQ(fx->getParameter(23), 0.0f);
+  EXPECT_EQ(fx->getParameter(zarnith::kParamScramblerDry), 0.0f);
 }
 
 TEST_F(EditorGestures, EditorRequestsInAnyOrderAndClosingTheEffectWithItsWindowOpen) {

@@ -81,7 +81,7 @@ TEST(ProcessingBlock, ScramblerOffsetFromMinusToPlusHalfABeat) {
     int samples;
   } cases[] = {{0.0f, -11025}, {0.5f, 0}, {1.0f, 11025}, {0.25f, -5512}, {0.51f, 0}};
   for (const auto& c : cases) {
-    host.effect->setParameter(31, c.value);
+    host.effect->setParameter(zarnith::kParamScramblerOffset, c.value);
     host.process(l, r, 1);
     EXPECT_EQ(host.chain().offsetSamples, c.samples) << c.value;
   }
@@ -102,9 +102,9 @@ TEST(ProcessingFrame, BypassTouchesNothing) {
   const uint32_t counter = state.lfoSampleCounter;
   const zarnith::BeatScrambler scrambler = state.scrambler;
   const zarnith::LadderChannel left = state.ladder[0];
-  const float cutoff = fx.getParameter(18);
+  const float cutoff = fx.getParameter(zarnith::kParamCutoffReadout);
   const float envelope = state.envelopeState;
-  fx.setParameter(42, 1.0f);
+  fx.setParameter(zarnith::kParamBypass, 1.0f);
   std::vector<float> inL(l.begin() + 3010, l.end()), inR(r.begin() + 3010, r.end());
   std::vector<float> outL = constant(1990, 3.0f), outR = constant(1990, -3.0f);
   const std::vector<float> heldInL = inL;
@@ -120,15 +120,15 @@ TEST(ProcessingFrame, BypassTouchesNothing) {
   EXPECT_EQ(state.scrambler.playGain, scrambler.playGain);
   EXPECT_EQ(state.ladder[0].ladder4, left.ladder4);
   EXPECT_EQ(state.ladder[0].ladderIn, left.ladderIn);
-  EXPECT_EQ(fx.getParameter(18), cutoff);
+  EXPECT_EQ(fx.getParameter(zarnith::kParamCutoffReadout), cutoff);
   EXPECT_EQ(state.envelopeState, envelope);
   // Released, processing continues from the same state.
-  fx.setParameter(42, 0.0f);
+  fx.setParameter(zarnith::kParamBypass, 0.0f);
   fx.processReplacing(in, out, 10);
   EXPECT_EQ(state.lfoSampleCounter, counter + 10);
   EXPECT_EQ(state.scrambler.barPos, scrambler.barPos + 10);
   // Only exactly 1.0 holds.
-  fx.setParameter(42, 0.999f);
+  fx.setParameter(zarnith::kParamBypass, 0.999f);
   fx.processReplacing(in, out, 10);
   EXPECT_EQ(state.lfoSampleCounter, counter + 20);
 }
@@ -169,22 +169,22 @@ TEST(ProcessingFrame, PositionJumpingBackwardsResynchronisesTheBar) {
 
 TEST(ProcessingFrame, NoModulationTargetsFreqAlone) {
   TestHost host;
-  host.effect->setParameter(5, 0.0f);   // Mod Type: none
-  host.effect->setParameter(16, 1.0f);  // LFO Depth has no effect
-  host.effect->setParameter(2, 0.0f);   // Sens 0: no smoothing
-  host.effect->setParameter(0, 0.37f);
+  host.effect->setParameter(zarnith::kParamModType, 0.0f);   // Mod Type: none
+  host.effect->setParameter(zarnith::kParamLfoDepth, 1.0f);  // LFO Depth has no effect
+  host.effect->setParameter(zarnith::kParamSens, 0.0f);      // Sens 0: no smoothing
+  host.effect->setParameter(zarnith::kParamFreq, 0.37f);
   std::vector<float> l = constant(16, 0.2f), r = constant(16, 0.2f);
   host.process(l, r, 16);
-  EXPECT_EQ(host.effect->getParameter(18), 0.37f);
+  EXPECT_EQ(host.effect->getParameter(zarnith::kParamCutoffReadout), 0.37f);
   EXPECT_EQ(host.chain().modValue, 0.5f);
 }
 
 TEST(ProcessingFrame, UnityRoutingReturnsTheInput) {
   TestHost host;
-  host.effect->setParameter(26, 0.5f);  // Volume: unity
-  host.effect->setParameter(23, 0.0f);
-  host.effect->setParameter(24, 0.0f);
-  host.effect->setParameter(25, 1.0f);  // all dry
+  host.effect->setParameter(zarnith::kParamVolume, 0.5f);  // Volume: unity
+  host.effect->setParameter(zarnith::kParamScramblerDry, 0.0f);
+  host.effect->setParameter(zarnith::kParamScramblerWet, 0.0f);
+  host.effect->setParameter(zarnith::kParamDryWetMix, 1.0f);  // all dry
   std::vector<float> l, r;
   makeTestSignal(l, r, 4096, 22050);
   std::vector<float> inL = l, inR = r, outL(4096), outR(4096);
@@ -200,17 +200,17 @@ TEST(ProcessingFrame, UnityRoutingReturnsTheInput) {
 TEST(ProcessingFrame, SilenceInstrOneMutesEverySliceButNotTheDryShare) {
   onFreshThread([] {
     TestHost host;
-    host.effect->setParameter(30, 1.0f);  // Silence Instr
-    host.effect->setParameter(9, 0.5f);   // BEAT: 8 slices
-    host.effect->setParameter(23, 0.0f);
-    host.effect->setParameter(24, 0.0f);
-    host.effect->setParameter(25, 0.0f);  // all filtered
+    host.effect->setParameter(zarnith::kParamSilenceInstr, 1.0f);  // Silence Instr
+    host.effect->setParameter(zarnith::kParamBeat, 0.5f);          // BEAT: 8 slices
+    host.effect->setParameter(zarnith::kParamScramblerDry, 0.0f);
+    host.effect->setParameter(zarnith::kParamScramblerWet, 0.0f);
+    host.effect->setParameter(zarnith::kParamDryWetMix, 0.0f);  // all filtered
     std::vector<float> l = constant(30000, 0.3f), r = constant(30000, -0.3f);
     host.process(l, r, 30000);
     EXPECT_EQ(l, constant(30000, 0.0f));
     EXPECT_EQ(r, constant(30000, 0.0f));
-    host.effect->setParameter(25, 0.25f);
-    host.effect->setParameter(26, 0.5f);
+    host.effect->setParameter(zarnith::kParamDryWetMix, 0.25f);
+    host.effect->setParameter(zarnith::kParamVolume, 0.5f);
     std::vector<float> l2 = constant(100, 0.5f), r2 = constant(100, 0.5f);
     host.process(l2, r2, 100);
     EXPECT_EQ(l2, constant(100, 0.125f));  // w X only
@@ -222,33 +222,33 @@ TEST(ProcessingFrame, RandomFilterTypesFollowTheRandomSequence) {
   // (state x 214013 + 2531011, bits 16..30); mod 3: 2, 2, 1, 1, 2.
   onFreshThread([] {
     TestHost host;
-    host.effect->setParameter(33, 0.2f);  // Rand Beat F Type: 2 periods a bar
-    host.effect->setParameter(9, 0.0f);   // BEAT: 1 slice, so no slice draws
+    host.effect->setParameter(zarnith::kParamRandBeatFType, 0.2f);  // Rand Beat F Type: 2 periods a bar
+    host.effect->setParameter(zarnith::kParamBeat, 0.0f);           // BEAT: 1 slice, so no slice draws
     std::vector<float> l = constant(44100, 0.1f), r = constant(44100, 0.1f);
     host.process(l, r, 64);  // draw 1 at the bar start: high-pass
-    EXPECT_EQ(host.effect->getParameter(6), static_cast<float>(2 / 3.0));
+    EXPECT_EQ(host.effect->getParameter(zarnith::kParamFilterType), static_cast<float>(2 / 3.0));
     host.process(l, r, 44100 - 64 + 1);  // draw 2 at the half bar, inside the block
-    EXPECT_EQ(host.effect->getParameter(6), static_cast<float>(2 / 3.0));
+    EXPECT_EQ(host.effect->getParameter(zarnith::kParamFilterType), static_cast<float>(2 / 3.0));
     // This block ends exactly at the bar end: draw 3 after its last frame, and
     // draw 4 for the same position at the start of the next block, which decides.
     host.process(l, r, 44099);
     host.process(l, r, 1);
-    EXPECT_EQ(host.effect->getParameter(6), static_cast<float>(1 / 3.0));
+    EXPECT_EQ(host.effect->getParameter(zarnith::kParamFilterType), static_cast<float>(1 / 3.0));
     EXPECT_EQ(crtRand(), 19169);  // exactly four draws so far
     // Off again: the last random type stays.
-    host.effect->setParameter(33, 0.0f);
+    host.effect->setParameter(zarnith::kParamRandBeatFType, 0.0f);
     host.process(l, r, 64);
-    EXPECT_EQ(host.effect->getParameter(6), static_cast<float>(1 / 3.0));
+    EXPECT_EQ(host.effect->getParameter(zarnith::kParamFilterType), static_cast<float>(1 / 3.0));
   });
 }
 
 TEST(ProcessingFrame, SliceStartsDrawIndexThenSilence) {
   onFreshThread([] {
     TestHost host;
-    host.effect->setParameter(9, 0.4f);  // BEAT: 4 slices of 22050
-    host.effect->setParameter(33, 0.0f);
-    host.effect->setParameter(32, 0.0f);
-    host.effect->setParameter(31, 0.5f);
+    host.effect->setParameter(zarnith::kParamBeat, 0.4f);  // BEAT: 4 slices of 22050
+    host.effect->setParameter(zarnith::kParamRandBeatFType, 0.0f);
+    host.effect->setParameter(zarnith::kParamScramblerReverse, 0.0f);
+    host.effect->setParameter(zarnith::kParamScramblerOffset, 0.5f);
     std::vector<float> l = constant(100, 0.1f), r = constant(100, 0.1f);
     host.process(l, r, 100);
     // Slice draw 41 mod 4 = 1, silence draw 18467 mod 64 = 35 > 0: not silenced.
@@ -262,8 +262,8 @@ TEST(ProcessingFrame, SliceStartsDrawIndexThenSilence) {
 TEST(ProcessingRecovery, NonFiniteAndHugeInputRecoversWithinAFewFrames) {
   for (float bad : {kNan, kInf, -kInf, 1e9f, -1e9f}) {
     TestHost host;
-    host.effect->setParameter(5, 1.0f);  // envelope follower on
-    host.effect->setParameter(1, 1.0f);  // full resonance
+    host.effect->setParameter(zarnith::kParamModType, 1.0f);  // envelope follower on
+    host.effect->setParameter(zarnith::kParamQ, 1.0f);        // full resonance
     std::vector<float> l = constant(256, bad), r = constant(256, bad);
     host.process(l, r, 256);
     std::vector<float> l2, r2;
@@ -275,7 +275,7 @@ TEST(ProcessingRecovery, NonFiniteAndHugeInputRecoversWithinAFewFrames) {
     for (float x : tail) peak = std::max(peak, std::fabs(x));
     EXPECT_GT(peak, 0.01f) << bad;  // not silenced for good
     EXPECT_LT(peak, 10.0f) << bad;
-    EXPECT_TRUE(std::isfinite(host.effect->getParameter(18)));
+    EXPECT_TRUE(std::isfinite(host.effect->getParameter(zarnith::kParamCutoffReadout)));
     EXPECT_TRUE(std::isfinite(host.chain().envelopeState));
   }
 }
@@ -291,8 +291,8 @@ TEST(ProcessingTime, UnusableRecordsNeverFault) {
   bad[5].sampleRate = std::numeric_limits<double>::infinity();
   for (const VstTimeInfo& t : bad) {
     TestHost host;
-    host.effect->setParameter(9, 1.0f);  // 64 slices
-    host.effect->setParameter(33, 1.0f);
+    host.effect->setParameter(zarnith::kParamBeat, 1.0f);  // 64 slices
+    host.effect->setParameter(zarnith::kParamRandBeatFType, 1.0f);
     host.time = t;
     std::vector<float> l, r;
     makeTestSignal(l, r, 8192, 22050);
@@ -317,10 +317,10 @@ TEST(ProcessingTime, WithoutTimeTheScramblerPassesTheFilteredSignal) {
   noTime.provideTime = false;
   TestHost timed;
   for (TestHost* h : {&noTime, &timed}) {
-    h->effect->setParameter(23, h == &noTime ? 1.0f : 0.0f);
-    h->effect->setParameter(24, h == &noTime ? 1.0f : 0.0f);
-    h->effect->setParameter(25, 0.0f);
-    h->effect->setParameter(9, 0.0f);  // 1 slice: no slice silencing
+    h->effect->setParameter(zarnith::kParamScramblerDry, h == &noTime ? 1.0f : 0.0f);
+    h->effect->setParameter(zarnith::kParamScramblerWet, h == &noTime ? 1.0f : 0.0f);
+    h->effect->setParameter(zarnith::kParamDryWetMix, 0.0f);
+    h->effect->setParameter(zarnith::kParamBeat, 0.0f);  // 1 slice: no slice silencing
   }
   std::vector<float> a, b;
   makeTestSignal(a, b, 20000, 22050);
@@ -342,9 +342,9 @@ TEST(ProcessingTime, LastUsableTimeIsKeptAndALongBarStaysInTheBuffers) {
   // 10 BPM in 4/4 at 44.1 kHz: a bar of 1058400 samples, far beyond 440000.
   host.time = standardTime();
   host.time.tempo = 10.0;
-  host.effect->setParameter(9, 1.0f);
-  host.effect->setParameter(31, 1.0f);
-  host.effect->setParameter(32, 1.0f);
+  host.effect->setParameter(zarnith::kParamBeat, 1.0f);
+  host.effect->setParameter(zarnith::kParamScramblerOffset, 1.0f);
+  host.effect->setParameter(zarnith::kParamScramblerReverse, 1.0f);
   std::vector<float> big = constant(100000, 0.2f), big2 = constant(100000, 0.2f);
   for (int i = 0; i < 12; i++) {
     host.process(big, big2, 100000);
@@ -358,7 +358,7 @@ TEST(ProcessingTime, LastUsableTimeIsKeptAndALongBarStaysInTheBuffers) {
 
 TEST(ProcessingLifecycle, ResumeClearsTheBuffersAndAsksForMidi) {
   TestHost host;
-  host.effect->setParameter(23, 1.0f);
+  host.effect->setParameter(zarnith::kParamScramblerDry, 1.0f);
   std::vector<float> l = constant(2048, 0.5f), r = constant(2048, 0.5f);
   host.process(l, r, 2048);
   EXPECT_NE(host.chain().barBuffer[0][100], 0.0f);

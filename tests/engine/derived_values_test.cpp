@@ -20,31 +20,31 @@ TEST(DerivedValues, EnvelopeTimesAreTruncatedMilliseconds) {
   // Program 0's Sens 0.055 sets both after the constructor's 0.02 and 0.002.
   EXPECT_EQ(effect.chainParameters().envTimeAMs.load(), 54);
   EXPECT_EQ(effect.chainParameters().envTimeBMs.load(), 54);
-  effect.setParameter(11, 0.02f);  // 0.0199999996 x 1000
-  effect.setParameter(12, 0.002f);
+  effect.setParameter(zarnith::kParamEnvTimeA, 0.02f);  // 0.0199999996 x 1000
+  effect.setParameter(zarnith::kParamEnvTimeB, 0.002f);
   EXPECT_EQ(effect.chainParameters().envTimeAMs.load(), 19);
   EXPECT_EQ(effect.chainParameters().envTimeBMs.load(), 2);
-  effect.setParameter(2, 0.3f);
+  effect.setParameter(zarnith::kParamSens, 0.3f);
   EXPECT_EQ(effect.chainParameters().envTimeAMs.load(), 300);
   EXPECT_EQ(effect.chainParameters().envTimeBMs.load(), 300);
-  effect.setParameter(2, 1.0f);
+  effect.setParameter(zarnith::kParamSens, 1.0f);
   EXPECT_EQ(effect.chainParameters().envTimeAMs.load(), 1000);
-  effect.setParameter(12, 0.0f);
+  effect.setParameter(zarnith::kParamEnvTimeB, 0.0f);
   EXPECT_EQ(effect.chainParameters().envTimeBMs.load(), 0);
 }
 
 TEST(DerivedValues, EnvelopeTimesStayDefinedForAnyHostValue) {
   MyVstProbe effect(quietHost);
   for (float v : {-0.5f, -kInf, kNaN}) {
-    effect.setParameter(2, v);
+    effect.setParameter(zarnith::kParamSens, v);
     EXPECT_EQ(effect.chainParameters().envTimeAMs.load(), 0) << v;
     EXPECT_EQ(effect.chainParameters().envTimeBMs.load(), 0) << v;
   }
   for (float v : {1e30f, kInf}) {
-    effect.setParameter(11, v);
+    effect.setParameter(zarnith::kParamEnvTimeA, v);
     EXPECT_EQ(effect.chainParameters().envTimeAMs.load(), 1000000) << v;
   }
-  effect.setParameter(12, 2.5f);  // beyond the range but meaningful: kept
+  effect.setParameter(zarnith::kParamEnvTimeB, 2.5f);  // beyond the range but meaningful: kept
   EXPECT_EQ(effect.chainParameters().envTimeBMs.load(), 2500);
 }
 
@@ -57,9 +57,9 @@ TEST(DerivedValues, BeatDivisionsArePowersOfTwoUpToSixtyFour) {
   } cases[] = {{1.0f, 64},  {0.999f, 32}, {0.0f, 1},  {0.1666f, 1}, {0.16667f, 2}, {0.34f, 4}, {0.61f, 8},
                {0.67f, 16}, {0.84f, 32},  {-0.5f, 1}, {2.0f, 64},   {1e30f, 64},   {kNaN, 1},  {-kInf, 1}};
   for (const auto& c : cases) {
-    effect.setParameter(9, c.v);
+    effect.setParameter(zarnith::kParamBeat, c.v);
     EXPECT_EQ(effect.chainParameters().beatDivisions.load(), c.divisions) << c.v;
-    effect.setParameter(33, c.v);
+    effect.setParameter(zarnith::kParamRandBeatFType, c.v);
     EXPECT_EQ(effect.chainParameters().randBeatDivisions.load(), c.divisions) << c.v;
   }
 }
@@ -81,8 +81,8 @@ TEST(DerivedValues, ResumeClearsBothScramblerBuffers) {
 
 TEST(DerivedValues, AnEffectWithoutAHostCallbackStillWorks) {
   MyVstProbe effect(nullptr);
-  effect.setParameterAutomated(0, 0.3f);
-  EXPECT_EQ(effect.getParameter(0), 0.3f);
+  effect.setParameterAutomated(zarnith::kParamFreq, 0.3f);
+  EXPECT_EQ(effect.getParameter(zarnith::kParamFreq), 0.3f);
   EXPECT_FALSE(effect.beginEdit(0));
   EXPECT_FALSE(effect.endEdit(0));
   effect.masterIdle();

@@ -68,9 +68,28 @@ TEST(BitCrusher, OneBitKeepsOnlyNegativeHalfWaves) {
 TEST(BitCrusher, PairMatchesTheSingleSampleForEveryShiftAndEdge) {
   const float nan = std::numeric_limits<float>::quiet_NaN();
   const float inf = std::numeric_limits<float>::infinity();
-  std::vector<float> inputs = {0.0f, -0.0f, 1.0f, -1.0f, 0.5f, -0.5f, 1e-5f, -1e-5f, 1.5f, -1.5f,
-                               60000.0f, -60000.0f, 65535.0f, -65536.0f, 65536.0f, 1e9f, -1e9f, inf, -inf, nan,
-                               std::nextafter(65535.0f, 1e9f), std::nextafter(-65536.0f, -1e9f)};
+  std::vector<float> inputs = {0.0f,
+                               -0.0f,
+                               1.0f,
+                               -1.0f,
+                               0.5f,
+                               -0.5f,
+                               1e-5f,
+                               -1e-5f,
+                               1.5f,
+                               -1.5f,
+                               60000.0f,
+                               -60000.0f,
+                               65535.0f,
+                               -65536.0f,
+                               65536.0f,
+                               1e9f,
+                               -1e9f,
+                               inf,
+                               -inf,
+                               nan,
+                               std::nextafter(65535.0f, 1e9f),
+                               std::nextafter(-65536.0f, -1e9f)};
   uint32_t seed = 99;
   for (int i = 0; i < 2000; i++) {
     seed = seed * 1664525u + 1013904223u;

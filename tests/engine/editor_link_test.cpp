@@ -45,7 +45,7 @@ TEST_F(EditorLink, AttachingAnEditorSetsTheFlagAndTheEffectDeletesIt) {
 TEST_F(EditorLink, FilterTypeLightsOneIndicatorBeforeItsOwnForwarding) {
   MyVstProbe effect(loggingHost);
   RecordingEditor* editor = new RecordingEditor(&effect);
-  effect.setParameter(6, 0.5f);
+  effect.setParameter(zarnith::kParamFilterType, 0.5f);
   EXPECT_EQ(editor->received, (Calls{{35, 0.0f}, {36, 0.0f}, {37, 0.0f}, {36, 1.0f}, {6, 0.5f}}));
 
   const struct {
@@ -63,7 +63,7 @@ TEST_F(EditorLink, FilterTypeLightsOneIndicatorBeforeItsOwnForwarding) {
                {1e30f, 37}};
   for (const auto& c : cases) {
     editor->received.clear();
-    effect.setParameter(6, c.v);
+    effect.setParameter(zarnith::kParamFilterType, c.v);
     ASSERT_EQ(editor->received.size(), 5u);
     EXPECT_EQ(editor->received[3], std::make_pair(c.lit, 1.0f)) << c.v;
   }
@@ -72,20 +72,20 @@ TEST_F(EditorLink, FilterTypeLightsOneIndicatorBeforeItsOwnForwarding) {
 TEST_F(EditorLink, SyncAndMultiplierResendTheRate) {
   MyVstProbe effect(loggingHost);
   RecordingEditor* editor = new RecordingEditor(&effect);
-  effect.setParameter(17, 0.4f);
+  effect.setParameter(zarnith::kParamLfoRate, 0.4f);
   editor->received.clear();
-  effect.setParameter(8, 0.3f);  // sync is off in program 0
+  effect.setParameter(zarnith::kParamLfoRateMult, 0.3f);  // sync is off in program 0
   EXPECT_EQ(editor->received, (Calls{{17, 0.4f}, {8, 0.3f}}));
   editor->received.clear();
-  effect.setParameter(7, 1.0f);
+  effect.setParameter(zarnith::kParamSyncOn, 1.0f);
   EXPECT_EQ(editor->received, (Calls{{17, 0.4f}, {7, 1.0f}}));
   editor->received.clear();
-  effect.setParameter(8, 0.6f);  // the program's sync slot now holds 1.0
+  effect.setParameter(zarnith::kParamLfoRateMult, 0.6f);  // the program's sync slot now holds 1.0
   EXPECT_EQ(editor->received, (Calls{{8, 0.6f}}));
   // Only exactly 0.0 in the slot counts as off.
-  effect.setParameter(7, 0.0001f);
+  effect.setParameter(zarnith::kParamSyncOn, 0.0001f);
   editor->received.clear();
-  effect.setParameter(8, 0.2f);
+  effect.setParameter(zarnith::kParamLfoRateMult, 0.2f);
   EXPECT_EQ(editor->received, (Calls{{8, 0.2f}}));
 }
 
@@ -117,13 +117,13 @@ TEST_F(EditorLink, AutomatedChangeReachesEffectAndEditorBeforeTheHost) {
   RecordingEditor* editor = new RecordingEditor(&effect, &log);
   log.clear();
   editor->beginEdit(0);
-  for (float v : {0.2f, 0.25f, 0.3f}) editor->getEffect()->setParameterAutomated(0, v);
+  for (float v : {0.2f, 0.25f, 0.3f}) editor->getEffect()->setParameterAutomated(zarnith::kParamFreq, v);
   editor->endEdit(0);
   const std::vector<std::string> expected = {"host 43 0 0.000000", "editor 0",          "host 0 0 0.200000",
                                              "editor 0",           "host 0 0 0.250000", "editor 0",
                                              "host 0 0 0.300000",  "host 44 0 0.000000"};
   EXPECT_EQ(log, expected);
-  EXPECT_EQ(effect.getParameter(0), 0.3f);
+  EXPECT_EQ(effect.getParameter(zarnith::kParamFreq), 0.3f);
   log.clear();
   effect.masterIdle();
   EXPECT_EQ(log, std::vector<std::string>{"host 3 0 0.000000"});
@@ -144,8 +144,8 @@ TEST_F(EditorLink, WithoutAnEditorEveryEditorRequestAnswersZero) {
   EXPECT_EQ(effect.dispatcher(effEditKeyUp, 'a', 0, nullptr, 1e30f), 0);
   EXPECT_EQ(effect.dispatcher(effSetEditKnobMode, 0, 2, nullptr, 0.0f), 0);
   // Parameters still work; nothing is forwarded anywhere.
-  effect.setParameter(6, 0.9f);
-  EXPECT_EQ(effect.getParameter(6), 0.9f);
+  effect.setParameter(zarnith::kParamFilterType, 0.9f);
+  EXPECT_EQ(effect.getParameter(zarnith::kParamFilterType), 0.9f);
 }
 
 TEST_F(EditorLink, EditorRequestsFromTheHostReachTheEditor) {

@@ -112,9 +112,9 @@ TEST(RealTime, ProcessingAllocatesNothing) {
   long total = 0;
   for (int program = 0; program < 32; program++) {
     host.effect->setProgram(program);
-    host.effect->setParameter(33, (program % 4) / 3.0f);
-    host.effect->setParameter(28, (program % 3) / 2.0f);
-    host.effect->setParameter(42, program == 7 ? 1.0f : 0.0f);
+    host.effect->setParameter(zarnith::kParamRandBeatFType, (program % 4) / 3.0f);
+    host.effect->setParameter(zarnith::kParamLfoType, (program % 3) / 2.0f);
+    host.effect->setParameter(zarnith::kParamBypass, program == 7 ? 1.0f : 0.0f);
     int done = 0;
     for (int block : {512, 1, 0, 333, 4096, 17, 2048}) {
       std::vector<float> l(left.begin() + done, left.begin() + done + block);

@@ -14,7 +14,8 @@
 TEST(Threads, ProcessingWhileParametersAndProgramsChange) {
   TestHost host;
   MyVst& fx = *host.effect;
-  fx.setParameter(33, 1.0f);  // random filter types: indicators set from the audio thread
+  fx.setParameter(zarnith::kParamRandBeatFType,
+                  1.0f);  // random filter types: indicators set from the audio thread
   std::atomic<bool> stop{false};
   std::atomic<long> blocks{0};
   bool finite = true;
@@ -38,9 +39,9 @@ TEST(Threads, ProcessingWhileParametersAndProgramsChange) {
       fx.setParameter(i, ((round + i) % 11) / 10.0f);
       fx.getParameter(i);
     }
-    fx.getParameter(18);  // the moving cutoff
+    fx.getParameter(zarnith::kParamCutoffReadout);  // the moving cutoff
     fx.setProgram(round % 32);
-    if (round % 5 == 0) fx.setParameter(34, 1.0f);  // randomise
+    if (round % 5 == 0) fx.setParameter(zarnith::kParamRandomise, 1.0f);  // randomise
     void* data = nullptr;
     const VstInt32 size = fx.getChunk(&data, false);
     std::vector<unsigned char> saved(static_cast<unsigned char*>(data),
