@@ -6,7 +6,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libcairo2-dev libpng-dev zlib1g-dev libfontconfig-dev fonts-liberation
   libx11-dev libxtst-dev xvfb xauth
-  libsndfile1-dev
+  libsndfile1-dev nlohmann-json3-dev
 )
 missing=()
 for p in "${packages[@]}"; do

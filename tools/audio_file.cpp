@@ -87,6 +87,10 @@ long long AudioReader::read(float* interleaved, long long count) {
   return file_ ? sf_readf_float(file_, interleaved, count) : 0;
 }
 
+bool AudioReader::seek(long long frame) {
+  return file_ && sf_seek(file_, frame, SEEK_SET) == frame;
+}
+
 AudioWriter::~AudioWriter() {
   discard();
 }

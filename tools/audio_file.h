@@ -15,6 +15,7 @@ class AudioReader {
   long long frames() const { return frames_; }
   // Reads up to count frames, interleaved; returns the number read (0 at the end).
   long long read(float* interleaved, long long count);
+  bool seek(long long frame);
 
  private:
   sf_private_tag* file_ = nullptr;

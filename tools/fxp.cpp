@@ -7,6 +7,9 @@ namespace {
 const int32_t kChunkMagic = ('C' << 24) | ('c' << 16) | ('n' << 8) | 'K';
 const int32_t kOpaqueMagic = ('F' << 24) | ('P' << 16) | ('C' << 8) | 'h';
 const int32_t kParamsMagic = ('F' << 24) | ('x' << 16) | ('C' << 8) | 'k';
+const int32_t kBankChunkMagic = ('F' << 24) | ('B' << 16) | ('C' << 8) | 'h';
+const int32_t kBankMagic = ('F' << 24) | ('x' << 16) | ('B' << 8) | 'k';
+const size_t kBankHeaderBytes = 156;  // up to the chunk size or the first program
 const size_t kNameBytes = 28;
 const size_t kHeaderBytes = 56;  // up to and including the program name
 
@@ -109,5 +112,95 @@ bool decodeFxp(const std::vector<unsigned char>& bytes, FxpPreset* preset, std::
     }
   }
   *preset = p;
+  return true;
+}
+
+std::vector<unsigned char> encodeFxb(const FxbBank& bank) {
+  std::vector<unsigned char> out;
+  putInt(out, kChunkMagic);
+  putInt(out, 0);  // byte size, filled in below
+  putInt(out, bank.isChunk ? kBankChunkMagic : kBankMagic);
+  putInt(out, 2);  // format version: with the current program
+  putInt(out, bank.pluginId);
+  putInt(out, bank.pluginVersion);
+  putInt(out, bank.isChunk ? bank.numPrograms : static_cast<int32_t>(bank.programs.size()));
+  putInt(out, bank.currentProgram);
+  out.resize(kBankHeaderBytes, 0);  // reserved
+  if (bank.isChunk) {
+    putInt(out, static_cast<int32_t>(bank.chunk.size()));
+    out.insert(out.end(), bank.chunk.begin(), bank.chunk.end());
+  } else {
+    for (const FxpPreset& program : bank.programs) {
+      const std::vector<unsigned char> record = encodeFxp(program);
+      out.insert(out.end(), record.begin(), record.end());
+    }
+  }
+  const uint32_t byteSize = static_cast<uint32_t>(out.size() - 8);
+  for (int i = 0; i < 4; i++) out[4 + i] = static_cast<unsigned char>(byteSize >> (24 - 8 * i));
+  return out;
+}
+
+bool decodeFxb(const std::vector<unsigned char>& bytes, FxbBank* bank, std::string* error) {
+  if (bytes.size() < kBankHeaderBytes || getInt(bytes, 0) != kChunkMagic) {
+    *error = "not a bank file (no 'CcnK' header)";
+    return false;
+  }
+  const int32_t magic = getInt(bytes, 8);
+  if (magic != kBankChunkMagic && magic != kBankMagic) {
+    *error = "not a bank (type '" + fourCharText(magic) + "'; expected 'FBCh' or 'FxBk')";
+    return false;
+  }
+  const int32_t byteSize = getInt(bytes, 4);
+  if (byteSize < 0 || static_cast<size_t>(byteSize) + 8 > bytes.size()) {
+    *error = "truncated bank file";
+    return false;
+  }
+  const size_t end = static_cast<size_t>(byteSize) + 8;
+  FxbBank b;
+  b.isChunk = magic == kBankChunkMagic;
+  const int32_t version = getInt(bytes, 12);
+  b.pluginId = getInt(bytes, 16);
+  b.pluginVersion = getInt(bytes, 20);
+  b.numPrograms = getInt(bytes, 24);
+  b.currentProgram = version >= 2 ? getInt(bytes, 28) : 0;
+  if (b.numPrograms < 0 || b.numPrograms > 100000) {
+    *error = "damaged bank file (" + std::to_string(b.numPrograms) + " programs)";
+    return false;
+  }
+  if (b.isChunk) {
+    if (end < kBankHeaderBytes + 4) {
+      *error = "truncated bank file";
+      return false;
+    }
+    const int32_t size = getInt(bytes, kBankHeaderBytes);
+    if (size < 0 || static_cast<size_t>(size) > end - kBankHeaderBytes - 4) {
+      *error = "truncated bank file (chunk size " + std::to_string(size) + ")";
+      return false;
+    }
+    b.chunk.assign(bytes.begin() + kBankHeaderBytes + 4, bytes.begin() + kBankHeaderBytes + 4 + size);
+  } else {
+    size_t at = kBankHeaderBytes;
+    for (int32_t i = 0; i < b.numPrograms; i++) {
+      if (at + 8 > end) {
+        *error = "truncated bank file (program " + std::to_string(i) + ")";
+        return false;
+      }
+      const int32_t size = getInt(bytes, at + 4);
+      if (size < 0 || static_cast<size_t>(size) > end - at - 8) {
+        *error = "truncated bank file (program " + std::to_string(i) + ")";
+        return false;
+      }
+      const std::vector<unsigned char> record(bytes.begin() + at, bytes.begin() + at + 8 + size);
+      FxpPreset program;
+      std::string why;
+      if (!decodeFxp(record, &program, &why)) {
+        *error = "program " + std::to_string(i) + ": " + why;
+        return false;
+      }
+      b.programs.push_back(program);
+      at += 8 + static_cast<size_t>(size);
+    }
+  }
+  *bank = b;
   return true;
 }

@@ -89,6 +89,16 @@ bool writeWholeFile(const std::string& path, const std::vector<unsigned char>& b
   return true;
 }
 
+void applyParameterValues(LoadedPlugin& plugin, const std::vector<float>& values) {
+  const size_t count = std::min(values.size(), static_cast<size_t>(plugin.effect()->numParams));
+  for (size_t i = 0; i < count; i++) {
+    // Unnamed indices are a plug-in's internals (actions, readouts, indicators):
+    // setting one may do something (such as randomising) rather than restore a value.
+    if (!plugin.text(effGetParamName, static_cast<VstInt32>(i)).empty())
+      plugin.setParameter(static_cast<VstInt32>(i), values[i]);
+  }
+}
+
 bool restorePreset(LoadedPlugin& plugin, const std::string& path, std::string* error) {
   std::vector<unsigned char> bytes;
   if (!readWholeFile(path, &bytes, error)) return false;
@@ -116,31 +126,130 @@ bool restorePreset(LoadedPlugin& plugin, const std::string& path, std::string* e
       return false;
     }
   } else {
-    const size_t count = std::min(preset.parameters.size(), static_cast<size_t>(effect->numParams));
-    for (size_t i = 0; i < count; i++) plugin.setParameter(static_cast<VstInt32>(i), preset.parameters[i]);
+    applyParameterValues(plugin, preset.parameters);
   }
   return true;
 }
 
-bool savePreset(LoadedPlugin& plugin, const std::string& path, std::string* error) {
+bool pluginChunk(LoadedPlugin& plugin, std::vector<unsigned char>* chunk, std::string* error) {
+  void* data = nullptr;
+  const VstIntPtr size = plugin.dispatch(effGetChunk, 0, 0, &data);
+  if (size <= 0 || !data) {
+    *error = "the plug-in gave no state to save";
+    return false;
+  }
+  const unsigned char* bytes = static_cast<const unsigned char*>(data);
+  chunk->assign(bytes, bytes + size);
+  return true;
+}
+
+// The current program as a preset record: the plug-in's chunk when it keeps
+// one, else every parameter's value.
+bool capturePreset(LoadedPlugin& plugin, FxpPreset* preset, std::string* error) {
   AEffect* effect = plugin.effect();
+  preset->pluginId = effect->uniqueID;
+  preset->pluginVersion = effect->version;
+  preset->numParams = effect->numParams;
+  if (effect->flags & effFlagsProgramChunks) return pluginChunk(plugin, &preset->chunk, error);
+  preset->isChunk = false;
+  for (VstInt32 i = 0; i < effect->numParams; i++) preset->parameters.push_back(plugin.getParameter(i));
+  return true;
+}
+
+bool savePreset(LoadedPlugin& plugin, const std::string& path, std::string* error) {
   FxpPreset preset;
-  preset.pluginId = effect->uniqueID;
-  preset.pluginVersion = effect->version;
-  preset.numParams = effect->numParams;
   preset.programName = plugin.text(effGetProgramName);
-  if (effect->flags & effFlagsProgramChunks) {
-    void* data = nullptr;
-    const VstIntPtr size = plugin.dispatch(effGetChunk, 0, 0, &data);
-    if (size <= 0 || !data) {
-      *error = path + ": the plug-in gave no state to save";
-      return false;
-    }
-    const unsigned char* bytes = static_cast<const unsigned char*>(data);
-    preset.chunk.assign(bytes, bytes + size);
-  } else {
-    preset.isChunk = false;
-    for (VstInt32 i = 0; i < effect->numParams; i++) preset.parameters.push_back(plugin.getParameter(i));
+  if (!capturePreset(plugin, &preset, error)) {
+    *error = path + ": " + *error;
+    return false;
   }
   return writeWholeFile(path, encodeFxp(preset), "preset", error);
+}
+
+bool restoreBank(LoadedPlugin& plugin, const std::string& path, std::string* error) {
+  std::vector<unsigned char> bytes;
+  if (!readWholeFile(path, &bytes, error)) return false;
+  FxbBank bank;
+  std::string why;
+  if (!decodeFxb(bytes, &bank, &why)) {
+    *error = path + ": " + why;
+    return false;
+  }
+  AEffect* effect = plugin.effect();
+  if (bank.pluginId != effect->uniqueID) {
+    *error = path + ": bank made for plug-in '" + fourCharText(bank.pluginId) + "', not for '" +
+             fourCharText(effect->uniqueID) + "'";
+    return false;
+  }
+  if (bank.numPrograms > effect->numPrograms || bank.currentProgram < 0 ||
+      bank.currentProgram >= std::max(1, effect->numPrograms)) {
+    *error = path + ": bank of " + std::to_string(bank.numPrograms) + " programs (current " +
+             std::to_string(bank.currentProgram) + "); the plug-in has " +
+             std::to_string(effect->numPrograms);
+    return false;
+  }
+  const bool chunks = (effect->flags & effFlagsProgramChunks) != 0;
+  if (bank.isChunk ||
+      std::any_of(bank.programs.begin(), bank.programs.end(), [](const FxpPreset& p) { return p.isChunk; })) {
+    if (!chunks) {
+      *error = path + ": a bank of chunks, but the plug-in keeps no chunk state";
+      return false;
+    }
+  }
+  if (bank.isChunk) {
+    if (plugin.dispatch(effSetChunk, 0, static_cast<VstIntPtr>(bank.chunk.size()), bank.chunk.data()) != 1) {
+      *error = path + ": the plug-in refused the bank's state";
+      return false;
+    }
+    return true;
+  }
+  for (size_t i = 0; i < bank.programs.size(); i++) {
+    FxpPreset& program = bank.programs[i];
+    if (program.pluginId != effect->uniqueID) {
+      *error = path + ": program " + std::to_string(i) + " made for plug-in '" +
+               fourCharText(program.pluginId) + "'";
+      return false;
+    }
+    plugin.dispatch(effSetProgram, 0, static_cast<VstIntPtr>(i));
+    if (program.isChunk) {
+      // The chunk restores the program it was taken from, which is this one.
+      if (plugin.dispatch(effSetChunk, 0, static_cast<VstIntPtr>(program.chunk.size()),
+                          program.chunk.data()) != 1) {
+        *error = path + ": the plug-in refused program " + std::to_string(i);
+        return false;
+      }
+    } else {
+      applyParameterValues(plugin, program.parameters);
+    }
+    std::vector<char> name(program.programName.begin(), program.programName.end());
+    name.push_back(0);
+    plugin.dispatch(effSetProgramName, 0, 0, name.data());
+  }
+  plugin.dispatch(effSetProgram, 0, bank.currentProgram);
+  return true;
+}
+
+bool saveBank(LoadedPlugin& plugin, const std::string& path, std::string* error) {
+  AEffect* effect = plugin.effect();
+  FxbBank bank;
+  bank.pluginId = effect->uniqueID;
+  bank.pluginVersion = effect->version;
+  bank.currentProgram = static_cast<int32_t>(plugin.dispatch(effGetProgram));
+  // Each program is made current in turn and taken as a preset record: the
+  // plug-in's own chunk may hold only the current program.
+  for (VstInt32 i = 0; i < effect->numPrograms; i++) {
+    plugin.dispatch(effSetProgram, 0, i);
+    FxpPreset program;
+    char name[256] = {};
+    plugin.dispatch(effGetProgramNameIndexed, i, 0, name);
+    program.programName = name;
+    if (!capturePreset(plugin, &program, error)) {
+      *error = path + ": program " + std::to_string(i) + ": " + *error;
+      return false;
+    }
+    bank.programs.push_back(program);
+  }
+  bank.numPrograms = static_cast<int32_t>(bank.programs.size());
+  plugin.dispatch(effSetProgram, 0, bank.currentProgram);
+  return writeWholeFile(path, encodeFxb(bank), "bank", error);
 }

@@ -22,5 +22,15 @@ bool readWholeFile(const std::string& path, std::vector<unsigned char>* bytes, s
 bool writeWholeFile(const std::string& path, const std::vector<unsigned char>& bytes, const std::string& what,
                     std::string* error);
 
+struct FxpPreset;
+// Sets the values of a parameter list, skipping the plug-in's unnamed indices.
+void applyParameterValues(LoadedPlugin& plugin, const std::vector<float>& values);
+// The plug-in's state through effGetChunk.
+bool pluginChunk(LoadedPlugin& plugin, std::vector<unsigned char>* chunk, std::string* error);
+bool capturePreset(LoadedPlugin& plugin, FxpPreset* preset, std::string* error);
+
 bool restorePreset(LoadedPlugin& plugin, const std::string& path, std::string* error);
 bool savePreset(LoadedPlugin& plugin, const std::string& path, std::string* error);
+// Banks (.fxb): every program and which one is current.
+bool restoreBank(LoadedPlugin& plugin, const std::string& path, std::string* error);
+bool saveBank(LoadedPlugin& plugin, const std::string& path, std::string* error);

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <random>
 #include <string>
 #include <vector>
@@ -19,6 +20,8 @@
 #endif
 
 #include "audio_file.h"
+#include "automation.h"
+#include "host_transport.h"
 #include "plugin_loader.h"
 #include "render_plan.h"
 #include "render_source.h"
@@ -51,6 +54,55 @@ class ProgressBar {
   std::chrono::steady_clock::time_point start_, last_;
 };
 
+// What the plug-in was told, block by block, as CSV for a person or a script.
+class Trace {
+ public:
+  ~Trace() {
+    if (file_) {
+      std::fclose(file_);
+      std::remove(temporary_.c_str());
+    }
+  }
+  bool open(const std::string& path, std::string* error) {
+    path_ = path;
+    temporary_ = path + ".part";
+    file_ = std::fopen(temporary_.c_str(), "w");
+    if (!file_) {
+      *error = path + ": cannot create the trace file";
+      return false;
+    }
+    std::fprintf(file_,
+                 "kind,frame,frames,samplePos,ppqPos,tempo,barStartPos,timeSigNumerator,timeSigDenominator,"
+                 "playing\n");
+    return true;
+  }
+  void block(long long frame, long long frames, const VstTimeInfo& t) {
+    if (!file_) return;
+    std::fprintf(file_, "block,%lld,%lld,%.17g,%.17g,%.17g,%.17g,%d,%d,%d\n", frame, frames, t.samplePos,
+                 t.ppqPos, t.tempo, t.barStartPos, t.timeSigNumerator, t.timeSigDenominator,
+                 (t.flags & kVstTransportPlaying) ? 1 : 0);
+  }
+  // A parameter change: its index in the frames column, its value in samplePos.
+  void set(long long frame, VstInt32 index, float value) {
+    if (file_) std::fprintf(file_, "set,%lld,%d,%.9g\n", frame, index, value);
+  }
+  bool finish(std::string* error) {
+    if (!file_) return true;
+    const bool written = std::fclose(file_) == 0;
+    file_ = nullptr;
+    if (!written || std::rename(temporary_.c_str(), path_.c_str()) != 0) {
+      std::remove(temporary_.c_str());
+      *error = path_ + ": cannot write the trace file";
+      return false;
+    }
+    return true;
+  }
+
+ private:
+  std::FILE* file_ = nullptr;
+  std::string path_, temporary_;
+};
+
 }  // namespace
 
 bool runRenderLoop(LoadedPlugin& plugin, RenderSource& source, AudioWriter& writer, const RenderOptions& o,
@@ -62,11 +114,11 @@ bool runRenderLoop(LoadedPlugin& plugin, RenderSource& source, AudioWriter& writ
 
   VstTimeInfo& time = plugin.timeInfo();
   time = LoadedPlugin::defaultTimeInfo();
-  time.sampleRate = sampleRate;
-  time.tempo = o.tempo;
-  time.timeSigNumerator = o.numerator;
-  time.timeSigDenominator = o.denominator;
-  const double quartersPerBar = o.numerator * 4.0 / o.denominator;
+  HostTransport transport(o.tempoMap, o.transport, sampleRate);
+  const std::vector<AutomationLane>& lanes = plan.automation;
+  std::vector<float> sent(lanes.size(), std::numeric_limits<float>::quiet_NaN());
+  Trace trace;
+  if (!o.trace.empty() && !trace.open(o.trace, error)) return false;
 
   const int maxBlock = o.blockSize;
   std::vector<float> in(2 * static_cast<size_t>(maxBlock)), out(2 * static_cast<size_t>(maxBlock));
@@ -92,21 +144,30 @@ bool runRenderLoop(LoadedPlugin& plugin, RenderSource& source, AudioWriter& writ
       plugin.setParameter(changes[nextChange].index, changes[nextChange].value);
       nextChange++;
     }
+    for (size_t i = 0; i < lanes.size(); i++) {
+      const float value = automationValueAt(lanes[i], done);
+      if (!(value == sent[i])) {
+        plugin.setParameter(lanes[i].index, value);
+        sent[i] = value;
+        trace.set(done, lanes[i].index, value);
+      }
+    }
     long long n = o.randomBlocks ? 1 + static_cast<long long>(blockSizes() % static_cast<unsigned>(maxBlock))
                                  : maxBlock;
     n = std::min(n, totalFrames - done);
     // Blocks end where a timed change or note falls, so each lands on its sample.
     if (nextChange < changes.size()) n = std::min(n, changes[nextChange].frame - done);
     if (nextNote < notes.size() && notes[nextNote] > done) n = std::min(n, notes[nextNote] - done);
+    // and where the transport loops, jumps, stops or starts again.
+    n = std::min(n, transport.framesToNextEvent());
 
     float* inL = in.data();
     float* inR = in.data() + maxBlock;
     const long long got = source.read(inL, inR, n);
     for (long long i = got; i < n; i++) inL[i] = inR[i] = 0.0f;
 
-    time.samplePos = static_cast<double>(done);
-    time.ppqPos = o.startPpq + done / sampleRate * o.tempo / 60.0;
-    time.barStartPos = std::floor(time.ppqPos / quartersPerBar) * quartersPerBar;
+    transport.fill(&time);
+    trace.block(done, n, time);
     if (nextNote < notes.size() && notes[nextNote] <= done) {
       int count = 0;
       while (nextNote < notes.size() && notes[nextNote] <= done) {
@@ -126,11 +187,16 @@ bool runRenderLoop(LoadedPlugin& plugin, RenderSource& source, AudioWriter& writ
     }
     if (!writer.write(interleaved.data(), n, error)) return false;
     done += n;
+    const int loops = transport.loopsDone();
+    transport.advance(n);
+    if (o.loopInput && transport.loopsDone() != loops && !source.seek(transport.loopStartFrame(), error))
+      return false;
     if (++stats->blocks % 1024 == 0) plugin.clearRequests();
     progress.update(done, totalFrames);
   }
   progress.finish();
   stats->frames = done;
+  if (!trace.finish(error)) return false;
 
   plugin.dispatch(effStopProcess);
   plugin.dispatch(effMainsChanged, 0, 0);

@@ -9,28 +9,45 @@
 #include "plugin_state.h"
 
 const char* const kRenderUsage =
-    "usage: zarnith-host render [INPUT] --out FILE [options]\n"
-    "  INPUT                  audio file (WAV, AIFF, FLAC, OGG...); without it a built-in\n"
-    "                         drum-and-bass loop is rendered\n"
-    "  --out FILE             output file: .wav, .aiff, .flac or .ogg\n"
+    "usage: zarnith-host render [INPUT...] (--out FILE | --out-dir DIR) [options]\n"
+    "  INPUT                  audio files (WAV, AIFF, FLAC, OGG...), folders of them, or - for a WAV\n"
+    "                         on standard input; without any, a built-in drum-and-bass loop\n"
+    "  --out FILE             output file: .wav, .aiff, .flac or .ogg; - writes a WAV to standard output\n"
+    "  --out-dir DIR          output folder for several renders\n"
+    "  --name TEMPLATE        output names in --out-dir (default '{stem}.wav', with several programs\n"
+    "                         '{stem}-{program}.wav'); fields {stem}, {program}, {n} (program number)\n"
     "  --bits 16|24|32f       sample format (default 32f; 24 for FLAC)\n"
     "  --plugin PATH          plug-in library (default: the one built with this tool)\n"
     "  --tempo BPM            host tempo (default 120)\n"
     "  --time-sig N/D         time signature (default 4/4)\n"
+    "  --tempo-at BEAT:BPM[:ramp]  tempo from that position on, as a step or ramping linearly from\n"
+    "                         the previous point (repeatable; BEAT in quarter notes or Nbars)\n"
+    "  --time-sig-at BAR:N/D  time signature from that bar on (bars counted from 0; repeatable)\n"
+    "  --tempo-map FILE       tempo points and time signatures, one a line: 'BEAT BPM [ramp]', 'sig BAR "
+    "N/D'\n"
     "  --start-ppq Q          song position of the first sample, in quarter notes (default 0)\n"
+    "  --loop START:END       loop the song position between two positions (quarter notes or Nbars)\n"
+    "  --loop-input           the input loops with the song position (default: it plays straight on)\n"
+    "  --jump AT:TO           relocate the song position once, when it reaches AT (repeatable)\n"
+    "  --stop AT:FOR          stop the transport at AT for FOR (beats, Nbars or Ns seconds; repeatable)\n"
     "  --block-size N         frames per processing call (default 512)\n"
     "  --random-blocks        vary the block size between 1 and --block-size, as hosts do\n"
-    "  --program N|NAME       factory program to start from\n"
+    "  --program N|NAME|all   factory program to start from; all renders every program\n"
     "  --set P=V[@SECONDS]    set parameter P (name or index) to V, at once or at a time;\n"
     "                         repeatable, applied after the program\n"
+    "  --automation FILE      keyframes per parameter from a JSON file (zarnith-host automation-template\n"
+    "                         prints a starter), applied at block boundaries\n"
     "  --midi-note-at SECONDS send a MIDI note-on at that time (repeatable)\n"
     "  --tail SECONDS         render this much silence after the input (default 0)\n"
+    "  --bank FILE            restore a .fxb bank (every program and the current one) first\n"
     "  --preset FILE          restore a .fxp preset before rendering\n"
     "  --save-preset FILE     store the plug-in's state as a .fxp preset afterwards\n"
+    "  --save-bank FILE       store every program as a .fxb bank afterwards\n"
+    "  --trace FILE           write the host's time record and parameter changes per block (CSV)\n"
     "  --sample-rate HZ       sample rate of the built-in loop (default 44100)\n"
     "  --bars N               length of the built-in loop in bars (default 4)\n"
     "  --report               print the processing speed\n"
-    "  --quiet                no progress bar\n";
+    "  --quiet                no progress bar or progress lines\n";
 
 bool parseNumber(const std::string& text, double* value) {
   if (text.empty()) return false;
@@ -50,8 +67,119 @@ bool parseInt(const std::string& text, long long low, long long high, int* value
   return true;
 }
 
+namespace {
+
+// Splits "A:B" at its first colon.
+bool splitPair(const std::string& text, std::string* a, std::string* b) {
+  const size_t colon = text.find(':');
+  if (colon == std::string::npos || colon == 0 || colon + 1 == text.size()) return false;
+  *a = text.substr(0, colon);
+  *b = text.substr(colon + 1);
+  return true;
+}
+
+bool endsWith(const std::string& text, const std::string& suffix) {
+  return text.size() > suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+// How long a stop lasts: "2s" seconds, or beats ("2", "2beats") or bars ("1bars")
+// taking as long as playing them from where the transport stops.
+bool parseStopLength(const TempoMap& map, double at, const std::string& text, double* seconds) {
+  double amount = 0;
+  if (endsWith(text, "bars") || endsWith(text, "bar")) {
+    if (!parseNumber(text.substr(0, text.size() - (endsWith(text, "bars") ? 4 : 3)), &amount)) return false;
+    int n = 4, d = 4;
+    double barStart = 0;
+    map.meterAt(at, &n, &d, &barStart);
+    amount *= n * 4.0 / d;
+  } else if (endsWith(text, "beats")) {
+    if (!parseNumber(text.substr(0, text.size() - 5), &amount)) return false;
+  } else if (endsWith(text, "s")) {
+    return parseNumber(text.substr(0, text.size() - 1), seconds);
+  } else if (!parseNumber(text, &amount)) {
+    return false;
+  }
+  if (!(amount > 0.0) || amount > 1e6) return false;
+  *seconds = map.secondsBetween(at, at + amount);
+  return true;
+}
+
+// The tempo map and the transport's moves, in an order that lets every
+// position be given in bars: meters first, then tempo, then the moves.
+bool buildTimeline(const std::vector<std::pair<std::string, std::string>>& items, RenderOptions* o,
+                   std::string* error) {
+  TempoMap& map = o->tempoMap;
+  map = TempoMap(o->tempo, o->numerator, o->denominator);
+  for (const auto& item : items) {
+    const std::string& v = item.second;
+    if (item.first == "--tempo-map") {
+      if (!map.load(v, error)) return false;
+    } else if (item.first == "--time-sig-at") {
+      std::string bar, sig;
+      int b = 0, n = 0, d = 0;
+      if (!splitPair(v, &bar, &sig) || !parseInt(bar, 0, 1000000, &b) || !parseTimeSignature(sig, &n, &d)) {
+        *error = "--time-sig-at takes BAR:N/D, bars counted from 0 and D a power of two (got '" + v + "')";
+        return false;
+      }
+      map.setMeter(b, n, d);
+    }
+  }
+  for (const auto& item : items) {
+    if (item.first == "--tempo-at" && !map.addTempoPoint(item.second, error)) {
+      *error = "--tempo-at " + item.second + ": " + *error;
+      return false;
+    }
+  }
+  TransportSetup& t = o->transport;
+  t.startPpq = o->startPpq;
+  for (const auto& item : items) {
+    const std::string& v = item.second;
+    std::string a, b;
+    if (item.first == "--loop") {
+      if (!splitPair(v, &a, &b) || !map.parsePosition(a, &t.loopStart) || !map.parsePosition(b, &t.loopEnd)) {
+        *error =
+            "--loop takes START:END in quarter notes or bars (e.g. 4:12 or 1bars:3bars; got '" + v + "')";
+        return false;
+      }
+      if (t.loopEnd <= t.loopStart) {
+        *error = "--loop " + v + ": the loop ends before it starts";
+        return false;
+      }
+      t.loop = true;
+    } else if (item.first == "--jump") {
+      TransportJump jump{0.0, 0.0, v};
+      if (!splitPair(v, &a, &b) || !map.parsePosition(a, &jump.at) || !map.parsePosition(b, &jump.to)) {
+        *error = "--jump takes AT:TO in quarter notes or bars (got '" + v + "')";
+        return false;
+      }
+      t.jumps.push_back(jump);
+    } else if (item.first == "--stop") {
+      TransportStop stop{0.0, 0.0, v};
+      bool ok = splitPair(v, &a, &b) && map.parsePosition(a, &stop.at);
+      if (ok) ok = parseStopLength(map, stop.at, b, &stop.seconds);
+      if (!ok || !(stop.seconds > 0.0) || stop.seconds > 3600.0) {
+        *error = "--stop takes AT:FOR, FOR in beats, Nbars or Ns seconds above 0 (got '" + v + "')";
+        return false;
+      }
+      t.stops.push_back(stop);
+    }
+  }
+  if (o->loopInput && !t.loop) {
+    *error = "--loop-input needs --loop";
+    return false;
+  }
+  if (o->loopInput && t.startPpq > t.loopStart) {
+    *error = "--loop-input: the render starts after the loop start, so the input has no frame for it";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 bool parseRenderOptions(int argc, char** argv, RenderOptions* o, Failure* f) {
   f->status = 2;
+  std::vector<std::pair<std::string, std::string>> timeline;  // option, value: read once all are known
   for (int i = 0; i < argc; i++) {
     std::string arg = argv[i];
     std::string value;
@@ -97,14 +225,30 @@ bool parseRenderOptions(int argc, char** argv, RenderOptions* o, Failure* f) {
       }
     } else if (arg == "--time-sig") {
       if (!next(&v)) return false;
-      const size_t slash = v.find('/');
-      int d = 0;
-      if (slash == std::string::npos || !parseInt(v.substr(0, slash), 1, 64, &o->numerator) ||
-          !parseInt(v.substr(slash + 1), 1, 64, &d) || (d & (d - 1)) != 0) {
+      if (!parseTimeSignature(v, &o->numerator, &o->denominator)) {
         f->message = "--time-sig must be N/D with N 1..64 and D a power of two up to 64 (got '" + v + "')";
         return false;
       }
-      o->denominator = d;
+    } else if (arg == "--tempo-at" || arg == "--time-sig-at" || arg == "--jump" || arg == "--stop") {
+      if (!next(&v)) return false;
+      timeline.emplace_back(arg, v);
+    } else if (arg == "--tempo-map" || arg == "--loop") {
+      if (!next(&v)) return false;
+      timeline.emplace_back(arg, v);
+    } else if (arg == "--loop-input") {
+      o->loopInput = true;
+    } else if (arg == "--out-dir") {
+      if (!next(&o->outDir)) return false;
+    } else if (arg == "--name") {
+      if (!next(&o->nameTemplate)) return false;
+    } else if (arg == "--automation") {
+      if (!next(&o->automation)) return false;
+    } else if (arg == "--trace") {
+      if (!next(&o->trace)) return false;
+    } else if (arg == "--bank") {
+      if (!next(&o->bank)) return false;
+    } else if (arg == "--save-bank") {
+      if (!next(&o->saveBank)) return false;
     } else if (arg == "--start-ppq") {
       if (!next(&v)) return false;
       if (!parseNumber(v, &o->startPpq) || std::fabs(o->startPpq) > 1e9) {
@@ -170,30 +314,67 @@ bool parseRenderOptions(int argc, char** argv, RenderOptions* o, Failure* f) {
     } else if (arg.size() > 1 && arg[0] == '-') {
       f->message = "unknown option '" + arg + "' (try --help)";
       return false;
-    } else if (o->input.empty()) {
-      o->input = arg;
     } else {
-      f->message = "more than one input file ('" + o->input + "', '" + arg + "')";
-      return false;
+      o->inputs.push_back(arg);
     }
   }
-  if (o->output.empty()) {
-    f->message = "no output file: give --out FILE";
+  if (o->output.empty() && o->outDir.empty()) {
+    f->message = "no output file: give --out FILE (or --out-dir DIR)";
     return false;
   }
-  if (!o->input.empty() && (o->sampleRateGiven || o->barsGiven)) {
+  if (!o->output.empty() && !o->outDir.empty()) {
+    f->message = "give either --out FILE or --out-dir DIR, not both";
+    return false;
+  }
+  if (!o->nameTemplate.empty() && o->outDir.empty()) {
+    f->message = "--name applies to --out-dir";
+    return false;
+  }
+  if (!o->inputs.empty() && (o->sampleRateGiven || o->barsGiven)) {
     f->message = "--sample-rate and --bars apply only to the built-in loop (no input file)";
     return false;
   }
+  if (!buildTimeline(timeline, o, &f->message)) return false;
   f->status = 1;
   return true;
 }
 
-bool planRender(LoadedPlugin& plugin, const RenderOptions& o, double sampleRate, long long totalFrames,
-                RenderPlan* plan, Failure* f) {
+namespace {
+
+// Plays the transport through the render's length without audio, so that a
+// move the song never reaches is an error before anything is rendered.
+bool checkTransport(const RenderOptions& o, double sampleRate, long long totalFrames, std::string* error) {
+  const TransportSetup& t = o.transport;
+  if (!t.loop && t.jumps.empty() && t.stops.empty()) return true;
+  HostTransport transport(o.tempoMap, t, sampleRate);
+  for (long long done = 0; done < totalFrames;) {
+    const long long n = std::min(totalFrames - done, transport.framesToNextEvent());
+    transport.advance(n);
+    done += n;
+  }
+  char seconds[32];
+  std::snprintf(seconds, sizeof(seconds), "%.3f", totalFrames / sampleRate);
+  const std::vector<std::string> pending = transport.pendingMoves();
+  if (!pending.empty()) {
+    *error = pending.front() + ": the song never reaches that position in the " + seconds + " s rendered";
+    return false;
+  }
+  if (t.loop && transport.loopsDone() == 0) {
+    *error = std::string("--loop: the song never reaches the loop end in the ") + seconds + " s rendered";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool planRender(LoadedPlugin& plugin, const std::string& pluginPath, const RenderOptions& o,
+                double sampleRate, long long totalFrames, RenderPlan* plan, Failure* f) {
   AEffect* effect = plugin.effect();
   plan->totalFrames = totalFrames;
-  // State: preset, then program, then the immediate parameter changes.
+  if (!checkTransport(o, sampleRate, totalFrames, &f->message)) return false;
+  // State: bank, preset, then program, then the immediate parameter changes.
+  if (!o.bank.empty() && !restoreBank(plugin, o.bank, &f->message)) return false;
   if (!o.preset.empty() && !restorePreset(plugin, o.preset, &f->message)) return false;
   if (!o.program.empty()) {
     VstInt32 program = 0;
@@ -250,5 +431,10 @@ bool planRender(LoadedPlugin& plugin, const RenderOptions& o, double sampleRate,
     plan->notes.push_back(frame);
   }
   std::sort(plan->notes.begin(), plan->notes.end());
+  if (!o.automation.empty()) {
+    const AutomationTimeline timeline{&o.tempoMap, o.startPpq, sampleRate, totalFrames};
+    if (!loadAutomation(o.automation, plugin, pluginPath, timeline, &plan->automation, &f->message))
+      return false;
+  }
   return true;
 }

@@ -6,7 +6,10 @@
 #include <utility>
 #include <vector>
 
+#include "automation.h"
 #include "host/plugin_interface.h"
+#include "host_transport.h"
+#include "tempo_map.h"
 
 class LoadedPlugin;
 
@@ -17,7 +20,9 @@ struct Failure {
 };
 
 struct RenderOptions {
-  std::string input, output, bits, plugin, program, preset, savePreset;
+  std::vector<std::string> inputs;  // files, folders or "-"; none: the built-in loop
+  std::string output, outDir, nameTemplate, bits, plugin, program, preset, savePreset, bank, saveBank;
+  std::string automation, trace;
   double tempo = 120.0;
   int numerator = 4, denominator = 4;
   double startPpq = 0.0;
@@ -31,6 +36,11 @@ struct RenderOptions {
   int bars = 4;
   bool barsGiven = false;
   bool report = false, quiet = false;
+  bool loopInput = false;
+  // The song's time: the tempo map (from --tempo, --time-sig, --tempo-map,
+  // --tempo-at, --time-sig-at) and the transport's moves.
+  TempoMap tempoMap;
+  TransportSetup transport;
 };
 
 extern const char* const kRenderUsage;
@@ -51,12 +61,14 @@ struct RenderPlan {
   long long totalFrames = 0;
   std::vector<ParameterChange> changes;
   std::vector<long long> notes;  // frames of the MIDI note-ons
+  std::vector<AutomationLane> automation;
 };
 
 // Brings the plug-in into its starting state (preset, program, immediate
 // changes) and resolves the timed changes and notes of the render.
-bool planRender(LoadedPlugin& plugin, const RenderOptions& options, double sampleRate, long long totalFrames,
-                RenderPlan* plan, Failure* failure);
+// pluginPath is where the plug-in came from (for a spare instance).
+bool planRender(LoadedPlugin& plugin, const std::string& pluginPath, const RenderOptions& options,
+                double sampleRate, long long totalFrames, RenderPlan* plan, Failure* failure);
 
 // Text to number, whole text only; false for anything else (or not finite).
 bool parseNumber(const std::string& text, double* value);

@@ -5,6 +5,7 @@
 #include "demo_loop.h"
 
 bool RenderSource::openFile(const std::string& path, std::string* error) {
+  path_ = path;
   if (!reader_.open(path, error)) return false;
   channels_ = reader_.channels();
   if (channels_ < 1 || channels_ > 2) {
@@ -40,4 +41,13 @@ long long RenderSource::read(float* left, float* right, long long count) {
   }
   position_ += got;
   return got;
+}
+
+bool RenderSource::seek(long long frame, std::string* error) {
+  if (demo_.empty() && !reader_.seek(frame)) {
+    *error = path_ + ": cannot go back in the input to loop it";
+    return false;
+  }
+  position_ = frame;
+  return true;
 }

@@ -20,8 +20,11 @@ class RenderSource {
   // Reads up to count frames into left and right; returns the number read
   // (fewer only at the end of the source).
   long long read(float* left, float* right, long long count);
+  // Goes back (or on) to a frame, for an input that loops.
+  bool seek(long long frame, std::string* error);
 
  private:
+  std::string path_;
   AudioReader reader_;
   std::vector<float> demo_;
   std::vector<float> interleaved_;
