@@ -10,3 +10,6 @@ std::string defaultPluginPath();
 int runInfo(int argc, char** argv);
 int runRender(int argc, char** argv);
 int runView(int argc, char** argv);
+int runState(int argc, char** argv);
+int runDiff(int argc, char** argv);
+int runAutomationTemplate(int argc, char** argv);

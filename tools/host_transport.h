@@ -11,7 +11,7 @@
 #include "tempo_map.h"
 
 struct TransportJump {
-  double at, to;  // quarter notes
+  double at, to;     // quarter notes
   std::string text;  // as the user gave it
 };
 

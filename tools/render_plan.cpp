@@ -7,6 +7,7 @@
 
 #include "plugin_loader.h"
 #include "plugin_state.h"
+#include "state_file.h"
 
 const char* const kRenderUsage =
     "usage: zarnith-host render [INPUT...] (--out FILE | --out-dir DIR) [options]\n"
@@ -40,7 +41,7 @@ const char* const kRenderUsage =
     "  --midi-note-at SECONDS send a MIDI note-on at that time (repeatable)\n"
     "  --tail SECONDS         render this much silence after the input (default 0)\n"
     "  --bank FILE            restore a .fxb bank (every program and the current one) first\n"
-    "  --preset FILE          restore a .fxp preset before rendering\n"
+    "  --preset FILE          restore a .fxp preset (or a state from zarnith-host state) first\n"
     "  --save-preset FILE     store the plug-in's state as a .fxp preset afterwards\n"
     "  --save-bank FILE       store every program as a .fxb bank afterwards\n"
     "  --trace FILE           write the host's time record and parameter changes per block (CSV)\n"
@@ -375,7 +376,7 @@ bool planRender(LoadedPlugin& plugin, const std::string& pluginPath, const Rende
   if (!checkTransport(o, sampleRate, totalFrames, &f->message)) return false;
   // State: bank, preset, then program, then the immediate parameter changes.
   if (!o.bank.empty() && !restoreBank(plugin, o.bank, &f->message)) return false;
-  if (!o.preset.empty() && !restorePreset(plugin, o.preset, &f->message)) return false;
+  if (!o.preset.empty() && !applyStateFile(plugin, o.preset, &f->message)) return false;
   if (!o.program.empty()) {
     VstInt32 program = 0;
     if (!findProgram(plugin, o.program, &program)) {

@@ -15,7 +15,12 @@ struct Command {
 // Add a subcommand here (and its source file to tools/CMakeLists.txt).
 const Command kCommands[] = {
     {"info", "info [--json] [PLUGIN.so]   what a host's scan sees", runInfo},
-    {"render", "render [INPUT] --out FILE [options]   process audio offline (--help for options)", runRender},
+    {"render", "render [INPUT...] --out FILE|--out-dir DIR [options]   process audio offline (--help)",
+     runRender},
+    {"automation-template", "automation-template [--plugin PATH]   a starter keyframe file for render",
+     runAutomationTemplate},
+    {"state", "state show|save|load ...   the plug-in's saved state as hex or JSON (--help)", runState},
+    {"diff", "diff A B [--max-db DB]   null test of two audio files", runDiff},
 #ifdef ZARNITH_HAVE_VIEW
     {"view", "view [PLUGIN.so] [--screenshot FILE.png --after MS]   open the editor in a window", runView},
 #endif
