@@ -45,6 +45,16 @@ TEST_F(RenderTest, BankRoundTripsByteForByteAndAnotherPlugInsIsRefused) {
                path("b.wav"));
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(slurp(dir / "b.fxb"), bank);
+  // A program renamed in the file keeps its new name through a load and a save.
+  std::string renamed = bank;
+  const std::string name = "Renamed Onyx";
+  std::fill(renamed.begin() + 156 + 3 * 200 + 28, renamed.begin() + 156 + 3 * 200 + 56, '\0');
+  std::copy(name.begin(), name.end(), renamed.begin() + 156 + 3 * 200 + 28);
+  std::ofstream(path("c.fxb"), std::ios::binary) << renamed;
+  run = render("--bars 1 --bank " + path("c.fxb") + " --save-bank " + path("d.fxb") + " --out " +
+               path("d.wav"));
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(slurp(dir / "d.fxb"), renamed);
   run = tool("state show --bank " + path("a.fxb"));
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.out.find("\"program\": 7"), std::string::npos) << run.out;
@@ -55,8 +65,7 @@ TEST_F(RenderTest, BankRoundTripsByteForByteAndAnotherPlugInsIsRefused) {
   std::ofstream(path("in-other.fxb"), std::ios::binary) << other;
   fs::remove(dir / "a.fxb");
   fs::remove(dir / "b.fxb");
-  fs::remove(dir / "a.wav");
-  fs::remove(dir / "b.wav");
+  for (const char* file : {"a.wav", "b.wav", "c.fxb", "d.fxb", "d.wav"}) fs::remove(dir / file);
   expectOneLineError(render("--bank " + path("in-other.fxb") + " --out " + path("o.wav")), "'Xyzw'");
   std::ofstream(path("in-short.fxb"), std::ios::binary) << bank.substr(0, 1000);
   expectOneLineError(render("--bank " + path("in-short.fxb") + " --out " + path("o.wav")), "truncated");

@@ -141,6 +141,19 @@ TEST_F(RenderTest, LoopRestartsTheBarAndStopHoldsThePosition) {
   for (const Block& b : trace.blocks) {
     if (b.frame == wrapAt) EXPECT_EQ(b.ppq, 4.0);
   }
+
+  // With --loop-input the input starts again with the loop: at settings that pass
+  // the input through unchanged, a loop of the first beat repeats its samples.
+  std::vector<float> input(2 * 3 * 22050);
+  for (size_t i = 0; i < input.size(); i++) input[i] = 0.3f * std::sin(0.0007f * i * (i % 7));
+  writeAudio(path("in.wav"), 2, 44100, SF_FORMAT_WAV | SF_FORMAT_FLOAT, input);
+  const ToolRun looped =
+      render(path("in.wav") + " --loop 0:1 --loop-input --set 23=0 --set 24=0 " +
+             "--set 'Dry/Wet Mix=1' --set Volume=0.5 --block-size 700 --out " + path("l.wav"));
+  ASSERT_EQ(looped.status, 0) << looped.err;
+  const Audio out = readAudio(path("l.wav"));
+  ASSERT_EQ(out.samples.size(), input.size());
+  for (size_t i = 0; i < out.samples.size(); i++) ASSERT_EQ(out.samples[i], input[i % (2 * 22050)]) << i;
 }
 
 TEST_F(RenderTest, KeyframesAreInterpolatedAtBlockBoundaries) {
