@@ -27,6 +27,34 @@ int32_t getInt(const std::vector<unsigned char>& in, size_t at) {
                               (static_cast<uint32_t>(in[at + 2]) << 8) | static_cast<uint32_t>(in[at + 3]));
 }
 
+// Fills in the container's byte size: everything after the size field.
+void finishContainer(std::vector<unsigned char>& out) {
+  const uint32_t byteSize = static_cast<uint32_t>(out.size() - 8);
+  for (int i = 0; i < 4; i++) out[4 + i] = static_cast<unsigned char>(byteSize >> (24 - 8 * i));
+}
+
+// Checks a container's header: 'CcnK', one of two types, a size that fits.
+// kind names the file in errors ("preset", "bank").
+bool openContainer(const std::vector<unsigned char>& bytes, size_t headerBytes, int32_t typeA, int32_t typeB,
+                   const std::string& kind, int32_t* type, std::string* error) {
+  if (bytes.size() < headerBytes || getInt(bytes, 0) != kChunkMagic) {
+    *error = "not a " + kind + " file (no 'CcnK' header)";
+    return false;
+  }
+  *type = getInt(bytes, 8);
+  if (*type != typeA && *type != typeB) {
+    *error = "not a " + kind + " (type '" + fourCharText(*type) + "'; expected '" + fourCharText(typeA) +
+             "' or '" + fourCharText(typeB) + "')";
+    return false;
+  }
+  const int32_t byteSize = getInt(bytes, 4);
+  if (byteSize < 0 || static_cast<size_t>(byteSize) + 8 > bytes.size()) {
+    *error = "truncated " + kind + " file";
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::string fourCharText(int32_t id) {
@@ -60,27 +88,13 @@ std::vector<unsigned char> encodeFxp(const FxpPreset& preset) {
       putInt(out, bits);
     }
   }
-  const int32_t byteSize = static_cast<int32_t>(out.size() - 8);  // everything after the size field
-  for (int i = 0; i < 4; i++)
-    out[4 + i] = static_cast<unsigned char>(static_cast<uint32_t>(byteSize) >> (24 - 8 * i));
+  finishContainer(out);
   return out;
 }
 
 bool decodeFxp(const std::vector<unsigned char>& bytes, FxpPreset* preset, std::string* error) {
-  if (bytes.size() < kHeaderBytes || getInt(bytes, 0) != kChunkMagic) {
-    *error = "not a preset file (no 'CcnK' header)";
-    return false;
-  }
-  const int32_t magic = getInt(bytes, 8);
-  if (magic != kOpaqueMagic && magic != kParamsMagic) {
-    *error = "not a program preset (type '" + fourCharText(magic) + "'; expected 'FPCh' or 'FxCk')";
-    return false;
-  }
-  const int32_t byteSize = getInt(bytes, 4);
-  if (byteSize < 0 || static_cast<size_t>(byteSize) + 8 > bytes.size()) {
-    *error = "truncated preset file";
-    return false;
-  }
+  int32_t magic = 0;
+  if (!openContainer(bytes, kHeaderBytes, kOpaqueMagic, kParamsMagic, "preset", &magic, error)) return false;
   FxpPreset p;
   p.isChunk = magic == kOpaqueMagic;
   p.pluginId = getInt(bytes, 16);
@@ -135,27 +149,15 @@ std::vector<unsigned char> encodeFxb(const FxbBank& bank) {
       out.insert(out.end(), record.begin(), record.end());
     }
   }
-  const uint32_t byteSize = static_cast<uint32_t>(out.size() - 8);
-  for (int i = 0; i < 4; i++) out[4 + i] = static_cast<unsigned char>(byteSize >> (24 - 8 * i));
+  finishContainer(out);
   return out;
 }
 
 bool decodeFxb(const std::vector<unsigned char>& bytes, FxbBank* bank, std::string* error) {
-  if (bytes.size() < kBankHeaderBytes || getInt(bytes, 0) != kChunkMagic) {
-    *error = "not a bank file (no 'CcnK' header)";
+  int32_t magic = 0;
+  if (!openContainer(bytes, kBankHeaderBytes, kBankChunkMagic, kBankMagic, "bank", &magic, error))
     return false;
-  }
-  const int32_t magic = getInt(bytes, 8);
-  if (magic != kBankChunkMagic && magic != kBankMagic) {
-    *error = "not a bank (type '" + fourCharText(magic) + "'; expected 'FBCh' or 'FxBk')";
-    return false;
-  }
-  const int32_t byteSize = getInt(bytes, 4);
-  if (byteSize < 0 || static_cast<size_t>(byteSize) + 8 > bytes.size()) {
-    *error = "truncated bank file";
-    return false;
-  }
-  const size_t end = static_cast<size_t>(byteSize) + 8;
+  const size_t end = static_cast<size_t>(getInt(bytes, 4)) + 8;
   FxbBank b;
   b.isChunk = magic == kBankChunkMagic;
   const int32_t version = getInt(bytes, 12);

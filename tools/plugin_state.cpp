@@ -14,38 +14,40 @@ std::string lowerCase(std::string s) {
   return s;
 }
 
-bool findParameter(LoadedPlugin& plugin, const std::string& key, VstInt32* index) {
-  const VstInt32 count = plugin.effect()->numParams;
+namespace {
+
+// An index from 0 to count - 1, given as a number or (case-insensitively) as
+// the name that nameOf answers for it.
+template <typename NameOf>
+bool findByIndexOrName(const std::string& key, VstInt32 count, NameOf nameOf, VstInt32* found) {
   int number = 0;
   if (parseInt(key, 0, count - 1, &number)) {
-    *index = number;
+    *found = number;
     return true;
   }
   for (VstInt32 i = 0; i < count; i++) {
-    const std::string name = plugin.text(effGetParamName, i);
+    const std::string name = nameOf(i);
     if (!name.empty() && lowerCase(name) == lowerCase(key)) {
-      *index = i;
+      *found = i;
       return true;
     }
   }
   return false;
 }
 
+}  // namespace
+
+bool findParameter(LoadedPlugin& plugin, const std::string& key, VstInt32* index) {
+  return findByIndexOrName(
+      key, plugin.effect()->numParams, [&](VstInt32 i) { return plugin.text(effGetParamName, i); }, index);
+}
+
 bool findProgram(LoadedPlugin& plugin, const std::string& key, VstInt32* program) {
-  const VstInt32 count = plugin.effect()->numPrograms;
-  int number = 0;
-  if (parseInt(key, 0, count - 1, &number)) {
-    *program = number;
-    return true;
-  }
-  for (VstInt32 i = 0; i < count; i++) {
+  auto nameOf = [&](VstInt32 i) {
     char name[256] = {};
-    if (plugin.dispatch(effGetProgramNameIndexed, i, 0, name) && lowerCase(name) == lowerCase(key)) {
-      *program = i;
-      return true;
-    }
-  }
-  return false;
+    return plugin.dispatch(effGetProgramNameIndexed, i, 0, name) ? std::string(name) : std::string();
+  };
+  return findByIndexOrName(key, plugin.effect()->numPrograms, nameOf, program);
 }
 
 bool readWholeFile(const std::string& path, std::vector<unsigned char>* bytes, std::string* error) {
@@ -99,21 +101,36 @@ void applyParameterValues(LoadedPlugin& plugin, const std::vector<float>& values
   }
 }
 
-bool restorePreset(LoadedPlugin& plugin, const std::string& path, std::string* error) {
+namespace {
+
+// False with the reason when a file names another plug-in's ID.
+bool madeForThisPlugin(LoadedPlugin& plugin, int32_t id, const std::string& what, std::string* error) {
+  if (id == plugin.effect()->uniqueID) return true;
+  *error = what + " made for plug-in '" + fourCharText(id) + "', not for '" +
+           fourCharText(plugin.effect()->uniqueID) + "'";
+  return false;
+}
+
+// A preset or bank file read and decoded; false with a one-line reason.
+template <typename Record, typename Decode>
+bool readRecord(const std::string& path, Decode decode, Record* record, std::string* error) {
   std::vector<unsigned char> bytes;
   if (!readWholeFile(path, &bytes, error)) return false;
-  FxpPreset preset;
   std::string why;
-  if (!decodeFxp(bytes, &preset, &why)) {
+  if (!decode(bytes, record, &why)) {
     *error = path + ": " + why;
     return false;
   }
+  return true;
+}
+
+}  // namespace
+
+bool restorePreset(LoadedPlugin& plugin, const std::string& path, std::string* error) {
+  FxpPreset preset;
+  if (!readRecord(path, decodeFxp, &preset, error)) return false;
   AEffect* effect = plugin.effect();
-  if (preset.pluginId != effect->uniqueID) {
-    *error = path + ": preset made for plug-in '" + fourCharText(preset.pluginId) + "', not for '" +
-             fourCharText(effect->uniqueID) + "'";
-    return false;
-  }
+  if (!madeForThisPlugin(plugin, preset.pluginId, path + ": preset", error)) return false;
   if (preset.isChunk) {
     if (!(effect->flags & effFlagsProgramChunks)) {
       *error = path + ": a chunk preset, but the plug-in keeps no chunk state";
@@ -167,20 +184,10 @@ bool savePreset(LoadedPlugin& plugin, const std::string& path, std::string* erro
 }
 
 bool restoreBank(LoadedPlugin& plugin, const std::string& path, std::string* error) {
-  std::vector<unsigned char> bytes;
-  if (!readWholeFile(path, &bytes, error)) return false;
   FxbBank bank;
-  std::string why;
-  if (!decodeFxb(bytes, &bank, &why)) {
-    *error = path + ": " + why;
-    return false;
-  }
+  if (!readRecord(path, decodeFxb, &bank, error)) return false;
   AEffect* effect = plugin.effect();
-  if (bank.pluginId != effect->uniqueID) {
-    *error = path + ": bank made for plug-in '" + fourCharText(bank.pluginId) + "', not for '" +
-             fourCharText(effect->uniqueID) + "'";
-    return false;
-  }
+  if (!madeForThisPlugin(plugin, bank.pluginId, path + ": bank", error)) return false;
   if (bank.numPrograms > effect->numPrograms || bank.currentProgram < 0 ||
       bank.currentProgram >= std::max(1, effect->numPrograms)) {
     *error = path + ": bank of " + std::to_string(bank.numPrograms) + " programs (current " +

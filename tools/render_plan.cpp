@@ -176,6 +176,20 @@ bool buildTimeline(const std::vector<std::pair<std::string, std::string>>& items
   return true;
 }
 
+// The options whose value is kept as it is given.
+std::string* textOption(RenderOptions* o, const std::string& arg) {
+  static const std::pair<const char*, std::string RenderOptions::*> kTextOptions[] = {
+      {"--out-dir", &RenderOptions::outDir},
+      {"--name", &RenderOptions::nameTemplate},
+      {"--automation", &RenderOptions::automation},
+      {"--trace", &RenderOptions::trace},
+      {"--bank", &RenderOptions::bank},
+      {"--save-bank", &RenderOptions::saveBank}};
+  for (const auto& option : kTextOptions)
+    if (arg == option.first) return &(o->*option.second);
+  return nullptr;
+}
+
 }  // namespace
 
 bool parseRenderOptions(int argc, char** argv, RenderOptions* o, Failure* f) {
@@ -230,26 +244,14 @@ bool parseRenderOptions(int argc, char** argv, RenderOptions* o, Failure* f) {
         f->message = "--time-sig must be N/D with N 1..64 and D a power of two up to 64 (got '" + v + "')";
         return false;
       }
-    } else if (arg == "--tempo-at" || arg == "--time-sig-at" || arg == "--jump" || arg == "--stop") {
+    } else if (arg == "--tempo-at" || arg == "--time-sig-at" || arg == "--jump" || arg == "--stop" ||
+               arg == "--tempo-map" || arg == "--loop") {
       if (!next(&v)) return false;
       timeline.emplace_back(arg, v);
-    } else if (arg == "--tempo-map" || arg == "--loop") {
-      if (!next(&v)) return false;
-      timeline.emplace_back(arg, v);
+    } else if (std::string* text = textOption(o, arg)) {
+      if (!next(text)) return false;
     } else if (arg == "--loop-input") {
       o->loopInput = true;
-    } else if (arg == "--out-dir") {
-      if (!next(&o->outDir)) return false;
-    } else if (arg == "--name") {
-      if (!next(&o->nameTemplate)) return false;
-    } else if (arg == "--automation") {
-      if (!next(&o->automation)) return false;
-    } else if (arg == "--trace") {
-      if (!next(&o->trace)) return false;
-    } else if (arg == "--bank") {
-      if (!next(&o->bank)) return false;
-    } else if (arg == "--save-bank") {
-      if (!next(&o->saveBank)) return false;
     } else if (arg == "--start-ppq") {
       if (!next(&v)) return false;
       if (!parseNumber(v, &o->startPpq) || std::fabs(o->startPpq) > 1e9) {
