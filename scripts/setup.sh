@@ -7,6 +7,7 @@ packages=(
   libcairo2-dev libpng-dev zlib1g-dev libfontconfig-dev fonts-liberation
   libx11-dev libxtst-dev xvfb xauth
   libsndfile1-dev nlohmann-json3-dev
+  lv2-dev liblilv-dev lilv-utils sordi
 )
 missing=()
 for p in "${packages[@]}"; do
