@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+#include "lv2_loader.h"
+
 namespace {
 
 typedef AEffect* (*PluginEntry)(audioMasterCallback);
@@ -12,7 +14,34 @@ typedef AEffect* (*PluginEntry)(audioMasterCallback);
 // The host a plug-in talks to while its entry runs, before its record is known.
 thread_local LoadedPlugin* loadingHost = nullptr;
 
+PluginFormat defaultFormat = PluginFormat::kAuto;
+
+bool endsWith(std::string text, const std::string& end) {
+  while (text.size() > 1 && text.back() == '/') text.pop_back();
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
 }  // namespace
+
+void LoadedPlugin::setDefaultFormat(PluginFormat format) {
+  defaultFormat = format;
+}
+
+bool LoadedPlugin::parseFormat(const std::string& name, PluginFormat* format) {
+  if (name == "vst2" || name == "2.4" || name == "so")
+    *format = PluginFormat::kVst24;
+  else if (name == "lv2")
+    *format = PluginFormat::kLv2;
+  else
+    return false;
+  return true;
+}
+
+PluginFormat LoadedPlugin::formatOf(const std::string& path, PluginFormat requested) {
+  if (requested == PluginFormat::kAuto) requested = defaultFormat;
+  if (requested != PluginFormat::kAuto) return requested;
+  return endsWith(path, ".lv2") ? PluginFormat::kLv2 : PluginFormat::kVst24;
+}
 
 VstTimeInfo LoadedPlugin::defaultTimeInfo() {
   VstTimeInfo info{};
@@ -33,6 +62,12 @@ std::unique_ptr<LoadedPlugin> LoadedPlugin::load(const std::string& path, const 
                                                  std::string* error) {
   std::string ignored;
   if (!error) error = &ignored;
+  error->clear();
+  if (formatOf(path, options.format) == PluginFormat::kLv2) {
+    return start(
+        nullptr, [&](audioMasterCallback host) { return openLv2Plugin(path, host, error); }, options, path,
+        error);
+  }
   struct stat status;
   if (stat(path.c_str(), &status) != 0) {
     *error = path + ": no such file";
@@ -58,6 +93,13 @@ std::unique_ptr<LoadedPlugin> LoadedPlugin::load(const std::string& path, const 
     return nullptr;
   }
 
+  return start(library, entry, options, path, error);
+}
+
+std::unique_ptr<LoadedPlugin> LoadedPlugin::start(void* library,
+                                                  const std::function<AEffect*(audioMasterCallback)>& entry,
+                                                  const Options& options, const std::string& path,
+                                                  std::string* error) {
   std::unique_ptr<LoadedPlugin> plugin(new LoadedPlugin());
   plugin->library_ = library;
   plugin->options_ = options;
@@ -66,7 +108,7 @@ std::unique_ptr<LoadedPlugin> LoadedPlugin::load(const std::string& path, const 
   AEffect* effect = entry(&LoadedPlugin::hostCallback);
   loadingHost = nullptr;
   if (!effect) {
-    *error = path + ": the plug-in entry returned no effect";
+    if (error->empty()) *error = path + ": the plug-in entry returned no effect";
     plugin->closed_ = true;
     return nullptr;
   }

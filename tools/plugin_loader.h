@@ -19,11 +19,20 @@ struct HostRequest {
   AEffect* effect;  // the record the request named (null for the version request)
 };
 
+// The plug-in formats a LoadedPlugin can load; every one is driven through a 2.4 record.
+enum class PluginFormat { kAuto, kVst24, kLv2 };
+
 class LoadedPlugin {
  public:
   struct Options {
-    VstIntPtr versionAnswer = 2400;  // 0 plays a host too old for the plug-in
+    VstIntPtr versionAnswer = 2400;             // 0 plays a host too old for the plug-in
+    PluginFormat format = PluginFormat::kAuto;  // kAuto: from the path (.lv2), else the default
   };
+  // The format used when neither the options nor the path say (zarnith-host's --format).
+  static void setDefaultFormat(PluginFormat format);
+  // "vst2" (also "2.4", "so") or "lv2"; false for any other name.
+  static bool parseFormat(const std::string& name, PluginFormat* format);
+  static PluginFormat formatOf(const std::string& path, PluginFormat requested);
 
   // Loads the library at path and creates one effect. On failure returns null and
   // sets error to a one-line reason.
@@ -65,6 +74,11 @@ class LoadedPlugin {
 
  private:
   LoadedPlugin() = default;
+  // Creates the effect through entry (the library's, or a format loader's) as the host.
+  static std::unique_ptr<LoadedPlugin> start(void* library,
+                                             const std::function<AEffect*(audioMasterCallback)>& entry,
+                                             const Options& options, const std::string& path,
+                                             std::string* error);
   static VstIntPtr ZARNITH_CALL hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index,
                                              VstIntPtr value, void* ptr, float opt);
   VstIntPtr answer(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, float opt);

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "commands.h"
+#include "plugin_loader.h"
 
 namespace {
 
@@ -29,7 +30,8 @@ const Command kCommands[] = {
 void printUsage(FILE* out) {
   std::fprintf(out, "usage: zarnith-host COMMAND [ARGS]\n");
   for (const Command& command : kCommands) std::fprintf(out, "  %s\n", command.usage);
-  std::fprintf(out, "PLUGIN.so defaults to %s\n", defaultPluginPath().c_str());
+  std::fprintf(out, "PLUGIN.so defaults to %s; a .lv2 bundle (or --format lv2) loads through lilv\n",
+               defaultPluginPath().c_str());
 }
 
 }  // namespace
@@ -52,6 +54,22 @@ int main(int argc, char** argv) {
     printUsage(stdout);
     return 0;
   }
+  // --format NAME, anywhere after the command, picks the format of a path that does not tell.
+  int kept = 2;
+  for (int i = 2; i < argc; i++) {
+    if (std::strcmp(argv[i], "--format") != 0) {
+      argv[kept++] = argv[i];
+      continue;
+    }
+    PluginFormat format;
+    if (i + 1 >= argc || !LoadedPlugin::parseFormat(argv[i + 1], &format)) {
+      std::fprintf(stderr, "zarnith-host: --format needs vst2 or lv2\n");
+      return 2;
+    }
+    LoadedPlugin::setDefaultFormat(format);
+    i++;
+  }
+  argc = kept;
   for (const Command& command : kCommands) {
     if (std::strcmp(argv[1], command.name) == 0) return command.run(argc - 2, argv + 2);
   }
