@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "engine/parameter_ids.h"
+
 namespace zarnith {
 namespace lv2 {
 
@@ -40,13 +42,13 @@ struct ControlPort {
 
 // The parameters the host controls: every named one, and the editor's bypass
 // button, which holds the processing (it has no name of its own).
-constexpr int32_t kBypassParameter = 42;
+constexpr int32_t kBypassParameter = kParamBypass;
 constexpr int kNumControlInputs = 24;
 extern const ControlPort kControlInputs[kNumControlInputs];
 
 // Values the effect reports back: the smoothed cutoff and the three filter-type lamps.
-constexpr int32_t kCutoffParameter = 18;
-constexpr int32_t kFirstFilterLamp = 35;
+constexpr int32_t kCutoffParameter = kParamCutoffReadout;
+constexpr int32_t kFirstFilterLamp = kParamLampLowPass;
 constexpr int kNumFilterLamps = 3;
 struct OutputPort {
   const char* symbol;
