@@ -89,7 +89,7 @@ class Lv2Effect {
   bool openEditor(void* parent);
   void closeEditor();
   void idleEditor();
-  void writeTime(LV2_Atom_Forge& forge);
+  void writeTime();
   VstIntPtr callHost(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
                      float opt = 0.0f) {
     return host ? host(&record, opcode, index, value, ptr, opt) : 0;
@@ -98,6 +98,11 @@ class Lv2Effect {
 
   audioMasterCallback host = nullptr;
   UridMap urids;
+  // Mapped once: the audio thread only reads these.
+  struct {
+    LV2_URID position, frame, speed, beat, bar, barBeat, beatUnit, beatsPerBar, beatsPerMinute, midiEvent;
+  } uri{};
+  LV2_Atom_Forge forge{};
   LV2_Feature mapFeature{LV2_URID__map, &urids.feature};
   LilvWorld* world = nullptr;
   const LilvPlugin* plugin = nullptr;
@@ -169,6 +174,11 @@ bool Lv2Effect::load(const std::string& path, audioMasterCallback hostCallback, 
   std::string bundle = absolute;
   std::free(absolute);
   bundle += "/";
+  uri = {urids.map(LV2_TIME__Position), urids.map(LV2_TIME__frame),       urids.map(LV2_TIME__speed),
+         urids.map(LV2_TIME__beat),     urids.map(LV2_TIME__bar),         urids.map(LV2_TIME__barBeat),
+         urids.map(LV2_TIME__beatUnit), urids.map(LV2_TIME__beatsPerBar), urids.map(LV2_TIME__beatsPerMinute),
+         urids.map(LV2_MIDI__MidiEvent)};
+  lv2_atom_forge_init(&forge, &urids.feature);
   world = lilv_world_new();
   LilvNode* bundleUri = lilv_new_file_uri(world, nullptr, bundle.c_str());
   lilv_world_load_specifications(world);
@@ -366,7 +376,7 @@ Lv2Effect::~Lv2Effect() {
 
 // ---- processing ----
 
-void Lv2Effect::writeTime(LV2_Atom_Forge& forge) {
+void Lv2Effect::writeTime() {
   const auto* t = reinterpret_cast<const VstTimeInfo*>(callHost(audioMasterGetTime, 0, 0xFFFF));
   if (!t || t->timeSigNumerator <= 0 || t->timeSigDenominator <= 0) return;
   // The record counts in quarter notes; LV2 in beats of the meter's unit.
@@ -375,22 +385,22 @@ void Lv2Effect::writeTime(LV2_Atom_Forge& forge) {
   const double bar = std::floor(beats / t->timeSigNumerator);
   LV2_Atom_Forge_Frame frame;
   lv2_atom_forge_frame_time(&forge, 0);
-  lv2_atom_forge_object(&forge, &frame, 0, urids.map(LV2_TIME__Position));
-  lv2_atom_forge_key(&forge, urids.map(LV2_TIME__frame));
+  lv2_atom_forge_object(&forge, &frame, 0, uri.position);
+  lv2_atom_forge_key(&forge, uri.frame);
   lv2_atom_forge_long(&forge, static_cast<int64_t>(t->samplePos));
-  lv2_atom_forge_key(&forge, urids.map(LV2_TIME__speed));
+  lv2_atom_forge_key(&forge, uri.speed);
   lv2_atom_forge_float(&forge, (t->flags & kVstTransportPlaying) ? 1.0f : 0.0f);
-  lv2_atom_forge_key(&forge, urids.map(LV2_TIME__beat));
+  lv2_atom_forge_key(&forge, uri.beat);
   lv2_atom_forge_double(&forge, beats);
-  lv2_atom_forge_key(&forge, urids.map(LV2_TIME__bar));
+  lv2_atom_forge_key(&forge, uri.bar);
   lv2_atom_forge_long(&forge, static_cast<int64_t>(bar));
-  lv2_atom_forge_key(&forge, urids.map(LV2_TIME__barBeat));
+  lv2_atom_forge_key(&forge, uri.barBeat);
   lv2_atom_forge_float(&forge, static_cast<float>(beats - bar * t->timeSigNumerator));
-  lv2_atom_forge_key(&forge, urids.map(LV2_TIME__beatUnit));
+  lv2_atom_forge_key(&forge, uri.beatUnit);
   lv2_atom_forge_int(&forge, t->timeSigDenominator);
-  lv2_atom_forge_key(&forge, urids.map(LV2_TIME__beatsPerBar));
+  lv2_atom_forge_key(&forge, uri.beatsPerBar);
   lv2_atom_forge_float(&forge, static_cast<float>(t->timeSigNumerator));
-  lv2_atom_forge_key(&forge, urids.map(LV2_TIME__beatsPerMinute));
+  lv2_atom_forge_key(&forge, uri.beatsPerMinute);
   lv2_atom_forge_float(&forge, static_cast<float>(t->tempo * (unit / 4.0)));
   lv2_atom_forge_pop(&forge, &frame);
 }
@@ -401,16 +411,14 @@ void Lv2Effect::process(float** inputs, float** outputs, VstInt32 frames) {
     controlBuffers[controls[i].index] = requested[i].load(std::memory_order_relaxed);
 
   if (eventsIn >= 0) {
-    LV2_Atom_Forge forge;
-    lv2_atom_forge_init(&forge, &urids.feature);
     lv2_atom_forge_set_buffer(&forge, eventBuffer.get(), kEventBufferBytes);
     LV2_Atom_Forge_Frame sequence;
     lv2_atom_forge_sequence_head(&forge, &sequence, 0);
-    writeTime(forge);
+    writeTime();
     for (int n = 0; n < noteCount; n++) {
       const PendingNote& note = notes[n];
       lv2_atom_forge_frame_time(&forge, std::min(std::max(note.frame, 0), std::max(frames - 1, 0)));
-      lv2_atom_forge_atom(&forge, 3, urids.map(LV2_MIDI__MidiEvent));
+      lv2_atom_forge_atom(&forge, 3, uri.midiEvent);
       lv2_atom_forge_write(&forge, note.bytes, 3);
     }
     noteCount = 0;

@@ -28,7 +28,7 @@ void LoadedPlugin::setDefaultFormat(PluginFormat format) {
 }
 
 bool LoadedPlugin::parseFormat(const std::string& name, PluginFormat* format) {
-  if (name == "vst2" || name == "2.4" || name == "so")
+  if (name == "2.4" || name == "so")
     *format = PluginFormat::kVst24;
   else if (name == "lv2")
     *format = PluginFormat::kLv2;

@@ -30,7 +30,7 @@ class LoadedPlugin {
   };
   // The format used when neither the options nor the path say (zarnith-host's --format).
   static void setDefaultFormat(PluginFormat format);
-  // "vst2" (also "2.4", "so") or "lv2"; false for any other name.
+  // "2.4" (also "so") or "lv2"; false for any other name.
   static bool parseFormat(const std::string& name, PluginFormat* format);
   static PluginFormat formatOf(const std::string& path, PluginFormat requested);
 

@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
     }
     PluginFormat format;
     if (i + 1 >= argc || !LoadedPlugin::parseFormat(argv[i + 1], &format)) {
-      std::fprintf(stderr, "zarnith-host: --format needs vst2 or lv2\n");
+      std::fprintf(stderr, "zarnith-host: --format needs 2.4 or lv2\n");
       return 2;
     }
     LoadedPlugin::setDefaultFormat(format);
