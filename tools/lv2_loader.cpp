@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 #include <lilv/lilv.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -174,6 +175,11 @@ bool Lv2Effect::load(const std::string& path, audioMasterCallback hostCallback, 
   std::string bundle = absolute;
   std::free(absolute);
   bundle += "/";
+  // lilv reports a missing or unreadable manifest on stderr at length: one line here instead.
+  if (access((bundle + "manifest.ttl").c_str(), R_OK) != 0) {
+    *error = path + ": not an LV2 bundle (no readable manifest.ttl)";
+    return false;
+  }
   uri = {urids.map(LV2_TIME__Position), urids.map(LV2_TIME__frame),       urids.map(LV2_TIME__speed),
          urids.map(LV2_TIME__beat),     urids.map(LV2_TIME__bar),         urids.map(LV2_TIME__barBeat),
          urids.map(LV2_TIME__beatUnit), urids.map(LV2_TIME__beatsPerBar), urids.map(LV2_TIME__beatsPerMinute),

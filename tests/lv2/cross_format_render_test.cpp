@@ -1,58 +1,28 @@
 // One sound in every format: zarnith-host renders the same audio with the same
 // program, automation, tempo, meter and block layout through each build of the
 // effect, and every output sample must be the same to the bit.
-#include <gtest/gtest.h>
-#include <sndfile.h>
-#include <unistd.h>
-
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "demo_loop.h"
-
-namespace fs = std::filesystem;
+#include "render_fixture.h"
 
 namespace {
 
 // Every build of the effect: the first is the reference.
 const char* const kBuilds[] = {ZARNITH_PLUGIN, ZARNITH_LV2_BUNDLE};
 
-struct Audio {
-  SF_INFO info{};
-  std::vector<float> samples;
-};
-
-Audio readAudio(const std::string& path) {
-  Audio a;
-  SNDFILE* f = sf_open(path.c_str(), SFM_READ, &a.info);
-  if (!f) return a;
-  a.samples.resize(static_cast<size_t>(a.info.frames * a.info.channels));
-  sf_readf_float(f, a.samples.data(), a.info.frames);
-  sf_close(f);
-  return a;
-}
-
-class CrossFormatRender : public ::testing::Test {
+class CrossFormatRender : public RenderTest {
  protected:
-  void SetUp() override {
-    dir = fs::temp_directory_path() / ("zarnith-formats-" + std::to_string(getpid()) + "-" +
-                                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-  }
-  void TearDown() override { fs::remove_all(dir); }
-
   // Renders args through every build and compares each output with the first.
   void expectIdentical(const std::string& args) {
     Audio reference;
     for (size_t b = 0; b < sizeof(kBuilds) / sizeof(kBuilds[0]); b++) {
-      const std::string out = (dir / ("out" + std::to_string(b) + ".wav")).string();
-      const std::string command =
-          std::string(ZARNITH_HOST) + " render --quiet --plugin " + kBuilds[b] + " --out " + out + " " + args;
-      ASSERT_EQ(std::system(command.c_str()), 0) << command;
+      const std::string out = path("out" + std::to_string(b) + ".wav");
+      const ToolRun run =
+          render("--quiet --plugin " + std::string(kBuilds[b]) + " --out " + out + " " + args);
+      ASSERT_EQ(run.status, 0) << kBuilds[b] << ": " << run.err;
       Audio audio = readAudio(out);
       ASSERT_FALSE(audio.samples.empty()) << kBuilds[b];
       if (b == 0) {
@@ -74,8 +44,6 @@ class CrossFormatRender : public ::testing::Test {
                                << " against " << reference.samples[first];
     }
   }
-
-  fs::path dir;
 };
 
 TEST_F(CrossFormatRender, BuiltInLoopWithProgramsAutomationNotesAndUnevenBlocks) {
@@ -95,17 +63,30 @@ TEST_F(CrossFormatRender, RealFileAtItsOwnRateWithATail) {
   const size_t delay = 1000;
   for (size_t k = delay; k < samples.size() / 2; k++)
     samples[2 * k + 1] = 0.7f * loop[2 * k + 1] + 0.3f * loop[2 * (k - delay)];
-  SF_INFO info{};
-  info.channels = 2;
-  info.samplerate = 48000;
-  info.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_24;
-  const std::string input = (dir / "in.flac").string();
-  SNDFILE* f = sf_open(input.c_str(), SFM_WRITE, &info);
-  ASSERT_NE(f, nullptr);
-  sf_writef_float(f, samples.data(), static_cast<sf_count_t>(samples.size() / 2));
-  sf_close(f);
+  const std::string input = path("in.flac");
+  writeAudio(input, 2, 48000, SF_FORMAT_FLAC | SF_FORMAT_PCM_24, samples);
   expectIdentical(input +
                   " --program \"Jazzy(V2.0)\" --tempo 128 --tail 0.5 --set \"Scrambler Offset=0.7@1\"");
+}
+
+}  // namespace
+
+namespace {
+
+class Lv2Tool : public RenderTest {};
+
+// A bundle that cannot be loaded is one line and a failure, like any plug-in.
+TEST_F(Lv2Tool, BrokenBundlesGiveOneLine) {
+  fs::create_directories(path("empty.lv2"));
+  for (const std::string& bundle : {path("missing.lv2"), path("empty.lv2")}) {
+    const ToolRun run = tool("info " + bundle);
+    EXPECT_NE(run.status, 0) << bundle;
+    EXPECT_NE(run.err.find(bundle), std::string::npos) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+  }
+  const ToolRun wrong = tool("info --format clap0 " ZARNITH_LV2_BUNDLE);
+  EXPECT_EQ(wrong.status, 2);
+  EXPECT_EQ(std::count(wrong.err.begin(), wrong.err.end(), '\n'), 1) << wrong.err;
 }
 
 }  // namespace
