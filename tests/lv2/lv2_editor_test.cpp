@@ -2,14 +2,7 @@
 // interface), driven by pointer events through XTest: a knob drag reaches the
 // host as a touch gesture with port writes, and the written values reach the
 // plug-in. Needs a display (Xvfb).
-#include <gtest/gtest.h>
-// clang-format off
-#include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
-// clang-format on
-
 #include <chrono>
-#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -19,27 +12,23 @@
 #include <vector>
 
 #include "plugin_loader.h"
+#include "x11_test_host.h"
 
 namespace {
 
 class Lv2Editor : public ::testing::Test {
  protected:
   void SetUp() override {
-    const char* name = std::getenv("DISPLAY");
-    if (!name || !*name) GTEST_SKIP() << "no DISPLAY";
-    for (int attempt = 0; attempt < 200 && !dpy; ++attempt) {
-      dpy = XOpenDisplay(nullptr);
-      if (!dpy) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    ASSERT_NE(dpy, nullptr);
+    SKIP_WITHOUT_DISPLAY();
+    host.reset(new x11test::TestHost());
+    ASSERT_NE(host->display(), nullptr);
+    guard.reset(new x11test::ErrorHandlerGuard());
     std::string error;
     plugin = LoadedPlugin::load(ZARNITH_LV2_BUNDLE, &error);
     ASSERT_NE(plugin, nullptr) << error;
     ASSERT_TRUE(plugin->effect()->flags & effFlagsHasEditor);
     for (VstInt32 i = 0; i < plugin->effect()->numParams; i++) index[plugin->text(effGetParamName, i)] = i;
-    parent = XCreateSimpleWindow(dpy, DefaultRootWindow(dpy), 0, 0, 428, 405, 0, 0, 0);
-    XMapWindow(dpy, parent);
-    XSync(dpy, False);
+    parent = host->createWindow(428, 405);
     ASSERT_EQ(plugin->dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(static_cast<uintptr_t>(parent))),
               1);
     ERect* rect = nullptr;
@@ -52,11 +41,13 @@ class Lv2Editor : public ::testing::Test {
     plugin->clearRequests();
   }
   void TearDown() override {
-    if (!dpy) return;
+    if (!host) return;
     if (plugin) plugin->dispatch(effEditClose);
     plugin.reset();
-    XDestroyWindow(dpy, parent);
-    XCloseDisplay(dpy);
+    EXPECT_EQ(x11test::ErrorHandlerGuard::errors(), 0) << "X errors reached the host";
+    guard.reset();
+    if (parent) XDestroyWindow(host->display(), parent);
+    host.reset();
   }
   void pumpFor(int ms) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
@@ -65,17 +56,8 @@ class Lv2Editor : public ::testing::Test {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
   }
-  void moveTo(int x, int y) {
-    Window child;
-    int rootX = 0, rootY = 0;
-    XTranslateCoordinates(dpy, parent, DefaultRootWindow(dpy), x, y, &rootX, &rootY, &child);
-    XTestFakeMotionEvent(dpy, DefaultScreen(dpy), rootX, rootY, CurrentTime);
-    XSync(dpy, False);
-  }
-  void button(bool down) {
-    XTestFakeButtonEvent(dpy, 1, down ? True : False, CurrentTime);
-    XSync(dpy, False);
-  }
+  void moveTo(int x, int y) { host->moveTo(parent, x, y); }
+  void button(bool down) { host->button(1, down); }
   // One run of the plug-in, so that what the host holds reaches it.
   void process() {
     std::vector<float> buffer(4 * 256, 0.0f);
@@ -92,7 +74,8 @@ class Lv2Editor : public ::testing::Test {
     return v;
   }
 
-  Display* dpy = nullptr;
+  std::unique_ptr<x11test::TestHost> host;
+  std::unique_ptr<x11test::ErrorHandlerGuard> guard;
   Window parent = 0;
   std::unique_ptr<LoadedPlugin> plugin;
   std::map<std::string, VstInt32> index;
