@@ -9,7 +9,7 @@
 #include <memory>
 #include <new>
 
-#include "host/audioeffect.h"
+#include "engine/myvst.h"
 #include "lamp_recorder.h"
 #include "lv2/atom/util.h"
 #include "lv2/buf-size/buf-size.h"
@@ -20,8 +20,6 @@
 #include "lv2/urid/urid.h"
 #include "lv2_ports.h"
 #include "lv2_transport.h"
-
-AudioEffect* createEffectInstance(audioMasterCallback audioMaster);
 
 namespace zarnith {
 namespace lv2 {
@@ -126,17 +124,14 @@ LV2_Handle instantiate(const LV2_Descriptor*, double rate, const char*, const LV
   for (int i = 0; i < kMaxMidiEvents; i++)
     self->eventList.events[i] = reinterpret_cast<VstEvent*>(&self->midi[i]);
 
-  // What the 2.4 entry does for a host: the version question first, then the effect.
-  if (hostCallback(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0) return nullptr;
-  AudioEffect* effect = nullptr;
+  MyVst* effect = nullptr;
   try {
-    effect = createEffectInstance(&hostCallback);
+    effect = new MyVst(&hostCallback);
   } catch (const std::bad_alloc&) {
     return nullptr;
   }
-  if (!effect) return nullptr;
   self->effect = effect->getAeffect();
-  // The editor the effect made for itself would never open here; the lamps it
+  // An editor here would never open (the real one lives in the UI): the lamps it
   // would light are kept for the output ports instead.
   AEffEditor* unused = effect->getEditor();
   self->lamps = new (std::nothrow) LampRecorder(effect);

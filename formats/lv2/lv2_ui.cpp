@@ -3,8 +3,6 @@
 // never processes audio: the host's port values are set on it as a 2.4 host
 // would, and what the editor tells that host (automate, begin and end edit)
 // becomes port writes and touch gestures.
-#include <X11/Xlib.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -12,11 +10,14 @@
 #include <new>
 #include <vector>
 
-#include "host/audioeffect.h"
+#include "editor/myvstgui.h"
+#include "engine/myvst.h"
 #include "lv2/ui/ui.h"
 #include "lv2_ports.h"
-
-AudioEffect* createEffectInstance(audioMasterCallback audioMaster);
+// Xlib last: its macros (None, Bool) would break the headers above.
+// clang-format off
+#include <X11/Xlib.h>
+// clang-format on
 
 namespace zarnith {
 namespace lv2 {
@@ -113,13 +114,15 @@ LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char* pluginUri, const c
   ui->controller = controller;
   if (const LV2_Feature* f = findFeature(features, LV2_UI__touch))
     ui->touch = static_cast<const LV2UI_Touch*>(f->data);
-  AudioEffect* effect = nullptr;
+  MyVst* effect = nullptr;
   try {
-    effect = createEffectInstance(&editorHost);
+    effect = new MyVst(&editorHost);
+    // The effect makes its editor only when the plug-in's entry glue has said how.
+    if (!effect->getEditor()) new MyVstGUI(effect);  // attaches itself to the effect
   } catch (const std::bad_alloc&) {
+    delete effect;
     return nullptr;
   }
-  if (!effect) return nullptr;
   ui->effect = effect->getAeffect();
   ui->effect->user = ui.get();
   for (int i = 0; i < kNumControlInputs; i++) ui->known[i] = ui->parameter(i);

@@ -9,10 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "host/audioeffect.h"
+#include "engine/myvst.h"
 #include "lv2_ports.h"
-
-AudioEffect* createEffectInstance(audioMasterCallback audioMaster);
 
 namespace zarnith {
 namespace lv2 {
@@ -205,11 +203,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: zarnith-lv2-ttl BUNDLE_DIR\n");
     return 2;
   }
-  AudioEffect* effect = createEffectInstance(&versionOnly);
-  if (!effect) {
-    std::fprintf(stderr, "zarnith-lv2-ttl: the effect could not be created\n");
-    return 1;
-  }
+  MyVst* effect = new MyVst(&versionOnly);
   Effect fx{effect->getAeffect()};
   // Descriptions first: they read program 0, which the preset pass then leaves.
   const std::string description = pluginDescription(fx);
