@@ -28,8 +28,8 @@ namespace {
 // Blocks longer than this (when the host states no maximum) are processed in parts.
 constexpr uint32_t kDefaultMaxBlock = 8192;
 constexpr uint32_t kLargestBlock = 1u << 20;
-constexpr int kMaxMidiEvents = 512;
-constexpr size_t kLargestChunk = 4096;  // per block; further notes only repeat "a note came"
+constexpr int kMaxMidiEvents = 512;     // per block; further notes only repeat "a note came"
+constexpr size_t kLargestChunk = 4096;  // a saved state larger than this is not ours
 
 // The 2.4 event list with room for kMaxMidiEvents pointers.
 struct EventList {
@@ -277,9 +277,11 @@ LV2_State_Status restore(LV2_Handle handle, LV2_State_Retrieve_Function retrieve
   std::memcpy(copy, data, size);
   if (self->dispatch(effSetChunk, 0, static_cast<VstIntPtr>(size), copy) == 0) return LV2_STATE_ERR_BAD_TYPE;
   // The restored values stand until the host moves a port: ports still holding
-  // what they held before are not applied over them.
+  // what they held before are not applied over them. The bypass is not part of
+  // the state (restoring switches it off), so its port is applied again.
   for (int i = 0; i < kNumControlInputs; i++)
     if (self->controlIn[i]) self->applied[i] = *self->controlIn[i];
+  self->applied[controlInputOfParameter(kBypassParameter)] = std::nanf("");
   return LV2_STATE_SUCCESS;
 }
 

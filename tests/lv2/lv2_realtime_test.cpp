@@ -16,6 +16,7 @@
 #include "formats/lv2/lv2_ports.h"
 #include "lv2/atom/forge.h"
 #include "lv2/midi/midi.h"
+#include "lv2/state/state.h"
 #include "lv2/time/time.h"
 #include "lv2/urid/urid.h"
 #include "plugin_loader.h"
@@ -237,6 +238,52 @@ TEST_F(Lv2Run, WithoutEventPortOrPositionItSoundsAsTheLibraryWithoutTime) {
     lilv_instance_free(instance);
     instance = nullptr;
   }
+}
+
+// The state carries no bypass (restoring it switches the effect's bypass off), so
+// after a restore the bypass port still rules.
+TEST_F(Lv2Run, BypassPortHoldsAcrossAStateRestore) {
+  instantiate(false);
+  auto* state = static_cast<const LV2_State_Interface*>(
+      lilv_instance_get_extension_data(instance, LV2_STATE__interface));
+  ASSERT_NE(state, nullptr);
+  std::vector<float> out[2] = {std::vector<float>(input[0].size()), std::vector<float>(input[0].size())};
+  auto noEvents = [](LV2_Atom_Forge&) {};
+  run(0, kBlock, out, noEvents);
+  std::vector<uint8_t> saved;
+  uint32_t savedType = 0;
+  auto store = [](LV2_State_Handle h, uint32_t, const void* value, size_t size, uint32_t type, uint32_t) {
+    auto* self = static_cast<std::pair<std::vector<uint8_t>*, uint32_t*>*>(h);
+    self->first->assign(static_cast<const uint8_t*>(value), static_cast<const uint8_t*>(value) + size);
+    *self->second = type;
+    return LV2_STATE_SUCCESS;
+  };
+  std::pair<std::vector<uint8_t>*, uint32_t*> sink{&saved, &savedType};
+  ASSERT_EQ(state->save(lilv_instance_get_handle(instance), store, &sink, LV2_STATE_IS_POD, nullptr),
+            LV2_STATE_SUCCESS);
+  ASSERT_EQ(saved.size(), 140u);
+
+  setControl(zarnith::kParamBypass, 1.0f);
+  run(kBlock, kBlock, out, noEvents);
+  auto retrieve = [](LV2_State_Handle h, uint32_t, size_t* size, uint32_t* type,
+                     uint32_t* flags) -> const void* {
+    auto* self = static_cast<std::pair<std::vector<uint8_t>*, uint32_t*>*>(h);
+    *size = self->first->size();
+    *type = *self->second;
+    *flags = LV2_STATE_IS_POD;
+    return self->first->data();
+  };
+  ASSERT_EQ(state->restore(lilv_instance_get_handle(instance), retrieve, &sink, 0, nullptr),
+            LV2_STATE_SUCCESS);
+  run(2 * kBlock, kBlock, out, noEvents);
+  for (uint32_t i = kBlock; i < 3 * kBlock; i++) {
+    ASSERT_EQ(out[0][i], input[0][i]) << "frame " << i << ": the bypass let the effect run";
+    ASSERT_EQ(out[1][i], input[1][i]) << "frame " << i;
+  }
+  // A chunk of the wrong type is refused.
+  savedType = 12345;
+  EXPECT_NE(state->restore(lilv_instance_get_handle(instance), retrieve, &sink, 0, nullptr),
+            LV2_STATE_SUCCESS);
 }
 
 }  // namespace
