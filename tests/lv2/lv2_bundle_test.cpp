@@ -156,71 +156,42 @@ TEST_F(Lv2Bundle, StateIsTheChunkOfTheLibraryAndAWrongOneIsRefused) {
 
 // ---- musical time from time:Position ----
 
-class UridTable {
- public:
-  UridTable() {
-    map.handle = this;
-    map.map = [](LV2_URID_Map_Handle h, const char* uri) -> LV2_URID {
-      auto* t = static_cast<UridTable*>(h);
-      auto found = t->ids.find(uri);
-      if (found != t->ids.end()) return found->second;
-      const LV2_URID id = static_cast<LV2_URID>(t->ids.size() + 1);
-      t->ids[uri] = id;
-      return id;
-    };
-  }
-  LV2_URID_Map map;
-
- private:
-  std::map<std::string, LV2_URID> ids;
-};
-
-struct PositionFields {
-  bool beat = false;
-  double beatValue = 0.0;
-  bool barAndBeat = false;
-  int64_t bar = 0;
-  float barBeat = 0.0f;
-  float bpm = 0.0f, beatsPerBar = 0.0f, speed = 1.0f;
-  int32_t beatUnit = 4;
-  bool tempoOnly = false;
-};
-
 class TransportTest : public ::testing::Test {
  protected:
-  void SetUp() override { urids.map(&table.map); }
-  const LV2_Atom_Object* position(const PositionFields& f) {
+  void SetUp() override {
+    map.handle = &ids;
+    map.map = [](LV2_URID_Map_Handle h, const char* uri) -> LV2_URID {
+      auto& table = *static_cast<std::map<std::string, LV2_URID>*>(h);
+      auto found = table.find(uri);
+      return found != table.end() ? found->second : (table[uri] = static_cast<LV2_URID>(table.size() + 1));
+    };
+    u.map(&map);
+  }
+  // A position with the given fields, each in the atom type hosts use for it.
+  const LV2_Atom_Object* position(std::initializer_list<std::pair<LV2_URID, double>> fields) {
     LV2_Atom_Forge forge;
-    lv2_atom_forge_init(&forge, &table.map);
+    lv2_atom_forge_init(&forge, &map);
     lv2_atom_forge_set_buffer(&forge, buffer, sizeof(buffer));
     LV2_Atom_Forge_Frame frame;
-    lv2_atom_forge_object(&forge, &frame, 0, urids.position);
-    lv2_atom_forge_key(&forge, urids.beatsPerMinute);
-    lv2_atom_forge_float(&forge, f.bpm);
-    if (!f.tempoOnly) {
-      lv2_atom_forge_key(&forge, urids.beatsPerBar);
-      lv2_atom_forge_float(&forge, f.beatsPerBar);
-      lv2_atom_forge_key(&forge, urids.beatUnit);
-      lv2_atom_forge_int(&forge, f.beatUnit);
-      lv2_atom_forge_key(&forge, urids.speed);
-      lv2_atom_forge_float(&forge, f.speed);
-    }
-    if (f.beat) {
-      lv2_atom_forge_key(&forge, urids.beat);
-      lv2_atom_forge_double(&forge, f.beatValue);
-    }
-    if (f.barAndBeat) {
-      lv2_atom_forge_key(&forge, urids.bar);
-      lv2_atom_forge_long(&forge, f.bar);
-      lv2_atom_forge_key(&forge, urids.barBeat);
-      lv2_atom_forge_float(&forge, f.barBeat);
+    lv2_atom_forge_object(&forge, &frame, 0, u.position);
+    for (const auto& f : fields) {
+      lv2_atom_forge_key(&forge, f.first);
+      if (f.first == u.beat)
+        lv2_atom_forge_double(&forge, f.second);
+      else if (f.first == u.bar)
+        lv2_atom_forge_long(&forge, static_cast<int64_t>(f.second));
+      else if (f.first == u.beatUnit)
+        lv2_atom_forge_int(&forge, static_cast<int32_t>(f.second));
+      else
+        lv2_atom_forge_float(&forge, static_cast<float>(f.second));
     }
     lv2_atom_forge_pop(&forge, &frame);
     return reinterpret_cast<const LV2_Atom_Object*>(buffer);
   }
 
-  UridTable table;
-  zarnith::lv2::TimeUrids urids{};
+  std::map<std::string, LV2_URID> ids;
+  LV2_URID_Map map{};
+  zarnith::lv2::TimeUrids u{};
   alignas(8) uint8_t buffer[1024];
 };
 
@@ -228,19 +199,10 @@ TEST_F(TransportTest, NoTimeUntilTempoMeterAndPositionAreKnownThenCarriedForward
   zarnith::lv2::Transport transport(44100.0);
   VstTimeInfo info{};
   EXPECT_FALSE(transport.timeInfo(&info));
-  PositionFields tempoOnly;
-  tempoOnly.bpm = 120.0f;
-  tempoOnly.tempoOnly = true;
-  transport.update(position(tempoOnly), urids);
+  transport.update(position({{u.beatsPerMinute, 120.0}}), u);
   EXPECT_FALSE(transport.timeInfo(&info)) << "a tempo alone names no position";
-
-  PositionFields f;
-  f.bpm = 120.0f;
-  f.beatsPerBar = 3.0f;
-  f.barAndBeat = true;
-  f.bar = 2;
-  f.barBeat = 1.5f;
-  transport.update(position(f), urids);
+  transport.update(
+      position({{u.beatsPerMinute, 120.0}, {u.beatsPerBar, 3.0}, {u.bar, 2.0}, {u.barBeat, 1.5}}), u);
   ASSERT_TRUE(transport.timeInfo(&info));
   EXPECT_EQ(info.ppqPos, 7.5);
   EXPECT_EQ(info.tempo, 120.0);
@@ -251,10 +213,7 @@ TEST_F(TransportTest, NoTimeUntilTempoMeterAndPositionAreKnownThenCarriedForward
   ASSERT_TRUE(transport.timeInfo(&info));
   EXPECT_EQ(info.ppqPos, 8.5);
   // A tempo change keeps the position reached and goes on at the new rate.
-  PositionFields faster;
-  faster.bpm = 240.0f;
-  faster.tempoOnly = true;
-  transport.update(position(faster), urids);
+  transport.update(position({{u.beatsPerMinute, 240.0}}), u);
   transport.advance(22050);
   ASSERT_TRUE(transport.timeInfo(&info));
   EXPECT_EQ(info.ppqPos, 10.5);
@@ -264,17 +223,15 @@ TEST_F(TransportTest, NoTimeUntilTempoMeterAndPositionAreKnownThenCarriedForward
 TEST_F(TransportTest, SongBeatWinsStoppedTransportStandsAndEighthsCountAsHalfQuarters) {
   zarnith::lv2::Transport transport(48000.0);
   VstTimeInfo info{};
-  PositionFields f;
-  f.bpm = 240.0f;  // eighths: 120 quarters a minute
-  f.beatsPerBar = 6.0f;
-  f.beatUnit = 8;
-  f.speed = 0.0f;
-  f.beat = true;
-  f.beatValue = 13.000000001;
-  f.barAndBeat = true;
-  f.bar = 2;
-  f.barBeat = 1.0f;
-  transport.update(position(f), urids);
+  // 6/8 at 240 eighths a minute, stopped, with a song beat that a float could not hold.
+  transport.update(position({{u.beatsPerMinute, 240.0},
+                             {u.beatsPerBar, 6.0},
+                             {u.beatUnit, 8.0},
+                             {u.speed, 0.0},
+                             {u.beat, 13.000000001},
+                             {u.bar, 2.0},
+                             {u.barBeat, 1.0}}),
+                   u);
   ASSERT_TRUE(transport.timeInfo(&info));
   EXPECT_EQ(info.ppqPos, 13.000000001 * 0.5);
   EXPECT_EQ(info.tempo, 120.0);
