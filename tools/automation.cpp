@@ -10,6 +10,7 @@
 
 #include "plugin_loader.h"
 #include "plugin_state.h"
+#include "state_file.h"
 #include "tempo_map.h"
 
 using Json = nlohmann::ordered_json;
@@ -249,12 +250,12 @@ std::string automationTemplate(LoadedPlugin& plugin) {
     if (name.empty()) continue;
     const float value = plugin.getParameter(i);
     Json lane = {{"parameter", name}, {"interpolation", "linear"}};
-    Json points = Json::array({{{"seconds", 0}, {"value", value}}});
+    Json points = Json::array({{{"seconds", 0}, {"value", shortestDecimal(value)}}});
     const std::string shown = trim(plugin.text(effGetParamDisplay, i));
     if (lanes.empty()) {
       // The first lane shows the other time units and a display text.
       points.push_back({{"beats", 4}, {"value", shown.empty() ? Json(1.0) : Json(shown)}});
-      points.push_back({{"samples", 132300}, {"value", value}});
+      points.push_back({{"samples", 132300}, {"value", shortestDecimal(value)}});
     }
     lane["points"] = points;
     lanes.push_back(lane);

@@ -109,6 +109,10 @@ void HostTransport::advance(long long n) {
     if (!jumpDone_[i] && crossed(setup_.jumps[i].at)) {
       jumpDone_[i] = true;
       relocate(setup_.jumps[i].to);
+      // Landing inside the loop counts as reaching its start, for an input that loops.
+      const double to = setup_.jumps[i].to;
+      if (setup_.loop && loopStartFrame_ < 0 && to >= setup_.loopStart && to < setup_.loopEnd)
+        loopStartFrame_ = frame_;
       return;
     }
   }

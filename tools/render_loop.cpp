@@ -142,6 +142,7 @@ bool runRenderLoop(LoadedPlugin& plugin, RenderSource& source, AudioWriter& writ
   while (done < totalFrames) {
     while (nextChange < changes.size() && changes[nextChange].frame <= done) {
       plugin.setParameter(changes[nextChange].index, changes[nextChange].value);
+      trace.set(done, changes[nextChange].index, changes[nextChange].value);
       nextChange++;
     }
     for (size_t i = 0; i < lanes.size(); i++) {

@@ -44,7 +44,7 @@ long long RenderSource::read(float* left, float* right, long long count) {
 }
 
 bool RenderSource::seek(long long frame, std::string* error) {
-  if (demo_.empty() && !reader_.seek(frame)) {
+  if (frame < 0 || (demo_.empty() && !reader_.seek(frame))) {
     *error = path_ + ": cannot go back in the input to loop it";
     return false;
   }

@@ -36,18 +36,6 @@ bool fromHex(const std::string& text, std::vector<unsigned char>* bytes) {
   return true;
 }
 
-// A float as the shortest decimal that reads back as the same float.
-Json floatJson(float value) {
-  char text[32];
-  std::snprintf(text, sizeof(text), "%.9g", value);
-  for (int digits = 1; digits <= 9; digits++) {
-    char shorter[32];
-    std::snprintf(shorter, sizeof(shorter), "%.*g", digits, value);
-    if (std::strtof(shorter, nullptr) == value) return Json(std::strtod(shorter, nullptr));
-  }
-  return Json(std::strtod(text, nullptr));
-}
-
 bool setChunk(LoadedPlugin& plugin, std::vector<unsigned char>& chunk, const std::string& path,
               std::string* error) {
   if (!(plugin.effect()->flags & effFlagsProgramChunks)) {
@@ -67,6 +55,15 @@ bool endsWith(const std::string& text, const std::string& suffix) {
 }
 
 }  // namespace
+
+double shortestDecimal(float value) {
+  for (int digits = 1; digits < 9; digits++) {
+    char text[32];
+    std::snprintf(text, sizeof(text), "%.*g", digits, value);
+    if (std::strtof(text, nullptr) == value) return std::strtod(text, nullptr);
+  }
+  return value;  // nine digits always read back
+}
 
 bool stateHex(LoadedPlugin& plugin, std::string* hex, std::string* error) {
   std::vector<unsigned char> chunk;
@@ -90,7 +87,7 @@ std::string stateJson(LoadedPlugin& plugin) {
   for (VstInt32 i = 0; i < effect->numParams; i++) {
     const std::string name = plugin.text(effGetParamName, i);
     if (name.empty() || parameters.contains(name)) continue;  // unnamed ones are internal
-    Json entry = {{"index", i}, {"value", floatJson(plugin.getParameter(i))}};
+    Json entry = {{"index", i}, {"value", shortestDecimal(plugin.getParameter(i))}};
     const std::string display = plugin.text(effGetParamDisplay, i);
     if (!display.empty()) entry["display"] = display;
     const std::string label = plugin.text(effGetParamLabel, i);

@@ -7,6 +7,10 @@
 
 class LoadedPlugin;
 
+// A float as the shortest decimal that reads back as the same float (0.285f
+// gives 0.285), for files a person reads.
+double shortestDecimal(float value);
+
 // The current state as JSON (plug-in ID, program, chunk in hex, parameters by name).
 std::string stateJson(LoadedPlugin& plugin);
 // The current chunk as one line of hex.
