@@ -2,18 +2,21 @@
 
 #include "cframe.h"
 #include "host/audioeffect.h"
+#include "platform/platform_frame.h"
 
 int32_t AEffGUIEditor::knobMode = kCircularMode;
 
 AEffGUIEditor::AEffGUIEditor(AudioEffect* effect) : AEffEditor(effect), rect{0, 0, 0, 0}, inIdleStuff(false) {
   if (effect) effect->setEditor(this);
   lLastTicks = getTicks();
+  dragDropToken = platformDragDropStartup();
 }
 
 AEffGUIEditor::~AEffGUIEditor() {
   // A derived editor closes its frame in close(); one still open here would be lost.
   if (frame) frame->forget();
   frame = nullptr;
+  platformDragDropShutdown(dragDropToken);
 }
 
 bool AEffGUIEditor::getRect(ERect** r) {
@@ -44,5 +47,3 @@ void AEffGUIEditor::endEdit(int32_t index) {
 
 // Frame-dependent operations (idle, keys, wheel, draw, the idle pump, ticks and
 // waiting) live in aeffguieditor_frame.cpp, next to the frame they drive.
-// The platform's drag-and-drop support needs no per-editor set-up on the window systems
-// built so far: each frame registers its own drop target.

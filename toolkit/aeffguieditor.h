@@ -40,6 +40,7 @@ class AEffGUIEditor : public AEffEditor, public VSTGUIEditorInterface {
   ERect rect;
   uint32_t lLastTicks;
   bool inIdleStuff;
+  void* dragDropToken;  // the platform's drag-and-drop support, held for the editor's lifetime
 
   static int32_t knobMode;  // one knob mode for the whole process
 };

@@ -71,6 +71,6 @@ bool CBitmap::loadFromResource(const CResourceDescription& desc) {
   zarnith::ResourceData res;
   if (zarnith::findResource(desc, "PNG", res)) return loadPNG(res.data, res.size);
   if (zarnith::findResource(desc, "DATA", res)) return platformLoadData(res.data, res.size);
-  if (zarnith::findResource(desc, "BITMAP", res)) return platformLoadBitmapResource(res.data, res.size);
+  if (zarnith::findResource(desc, "BITMAP", res)) return platformLoadBitmapResource(desc, res.data, res.size);
   return false;
 }

@@ -1,13 +1,61 @@
 #include "plugin_loader.h"
 
-#include <dlfcn.h>
 #include <sys/stat.h>
 
 #include <cstring>
 
 #include "lv2_loader.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#endif
+
 namespace {
+
+#ifdef _WIN32
+// A UTF-8 path opened as the wide path Windows needs; the reason of a failure in one line.
+void* openLibrary(const std::string& path, std::string* reason) {
+  int n = MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, nullptr, 0);
+  std::wstring wide(n > 0 ? n : 1, L'\0');
+  if (n > 0) MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, &wide[0], n);
+  HMODULE module = LoadLibraryW(wide.c_str());
+  if (!module) {
+    char text[256] = "";
+    DWORD code = GetLastError();
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
+                   sizeof(text), nullptr);
+    *reason = text[0] ? text : "error " + std::to_string(code);
+    while (!reason->empty() && (reason->back() == '\n' || reason->back() == '\r' || reason->back() == ' '))
+      reason->pop_back();
+  }
+  return module;
+}
+void* findSymbol(void* library, const char* name) {
+  return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
+}
+void closeLibrary(void* library) {
+  FreeLibrary(static_cast<HMODULE>(library));
+}
+const char kPathSeparators[] = "/\\";
+#else
+void* openLibrary(const std::string& path, std::string* reason) {
+  void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!library) {
+    const char* text = dlerror();
+    *reason = text ? text : "unknown reason";
+  }
+  return library;
+}
+void* findSymbol(void* library, const char* name) {
+  return dlsym(library, name);
+}
+void closeLibrary(void* library) {
+  dlclose(library);
+}
+const char kPathSeparators[] = "/";
+#endif
 
 typedef AEffect* (*PluginEntry)(audioMasterCallback);
 
@@ -77,18 +125,18 @@ std::unique_ptr<LoadedPlugin> LoadedPlugin::load(const std::string& path, const 
     *error = path + ": not a regular file";
     return nullptr;
   }
-  // A path without a slash would make dlopen search the library path instead.
-  std::string openPath = path.find('/') == std::string::npos ? "./" + path : path;
-  void* library = dlopen(openPath.c_str(), RTLD_NOW | RTLD_LOCAL);
+  // A path without a slash would make the loader search the library path instead.
+  std::string openPath = path.find_first_of(kPathSeparators) == std::string::npos ? "./" + path : path;
+  std::string reason;
+  void* library = openLibrary(openPath, &reason);
   if (!library) {
-    const char* reason = dlerror();
-    *error = path + ": not a loadable library (" + (reason ? reason : "unknown reason") + ")";
+    *error = path + ": not a loadable library (" + reason + ")";
     return nullptr;
   }
-  PluginEntry entry = reinterpret_cast<PluginEntry>(dlsym(library, "VSTPluginMain"));
-  if (!entry) entry = reinterpret_cast<PluginEntry>(dlsym(library, "main"));
+  PluginEntry entry = reinterpret_cast<PluginEntry>(findSymbol(library, "VSTPluginMain"));
+  if (!entry) entry = reinterpret_cast<PluginEntry>(findSymbol(library, "main"));
   if (!entry) {
-    dlclose(library);
+    closeLibrary(library);
     *error = path + ": no plug-in entry (neither VSTPluginMain nor main)";
     return nullptr;
   }
@@ -124,7 +172,7 @@ std::unique_ptr<LoadedPlugin> LoadedPlugin::start(void* library,
 
 LoadedPlugin::~LoadedPlugin() {
   if (effect_ && !closed_) close();
-  if (library_) dlclose(library_);
+  if (library_) closeLibrary(library_);
 }
 
 VstIntPtr LoadedPlugin::close() {

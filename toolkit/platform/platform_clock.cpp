@@ -39,7 +39,10 @@ void platformWait(uint32_t milliseconds) {
   currentClock->wait(milliseconds);
 }
 
+#ifndef _WIN32
 // No portable way to read a desktop's setting; the common default of desktop environments.
+// (Windows has a system setting: its backend reads it.)
 uint32_t getPlatformDoubleClickTime() {
   return 400;
 }
+#endif

@@ -101,6 +101,11 @@ void platformWait(uint32_t milliseconds);
 // The system's double-click interval in milliseconds.
 uint32_t getPlatformDoubleClickTime();
 
+// The window system's drag-and-drop support, set up by each editor for its lifetime. The answer
+// is handed back to platformDragDropShutdown; none when nothing was set up (or is needed).
+void* platformDragDropStartup();
+void platformDragDropShutdown(void* token);
+
 // The clock behind getPlatformTicks/platformWait can be replaced (tests play a fake clock).
 class IPlatformClock {
  public:

@@ -77,7 +77,8 @@ void CBitmap::platformFreeImage() {
   platformImage = nullptr;
 }
 
-bool CBitmap::platformLoadBitmapResource(const uint8_t* data, size_t size) {
+bool CBitmap::platformLoadBitmapResource(const CResourceDescription& /*desc*/, const uint8_t* data,
+                                         size_t size) {
   cairo_surface_t* s = decodeBMP(data, size);
   if (!s) return false;
   platformImage = s;
@@ -96,7 +97,7 @@ bool CBitmap::platformLoadData(const uint8_t* data, size_t size) {
     height = cairo_image_surface_get_height(s);
     return true;
   }
-  return platformLoadBitmapResource(data, size);
+  return platformLoadBitmapResource(resourceDesc, data, size);
 }
 
 void CBitmap::platformDraw(CDrawContext* context, const CRect& dest, const CPoint& srcOffset, uint8_t alpha) {

@@ -4,3 +4,9 @@
 IPlatformFrame* createPlatformFrame(CFrame* /*frame*/, void* /*parentWindow*/, const CRect& /*size*/) {
   return nullptr;
 }
+
+void* platformDragDropStartup() {
+  return nullptr;
+}
+
+void platformDragDropShutdown(void* /*token*/) {}

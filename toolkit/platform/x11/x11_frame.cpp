@@ -744,3 +744,10 @@ bool X11Frame::dndFetch(Time time) {
   dragContainer->setText(text, textSize);
   return true;
 }
+
+// Each frame registers its own XDND target; nothing is set up per editor.
+void* platformDragDropStartup() {
+  return nullptr;
+}
+
+void platformDragDropShutdown(void* /*token*/) {}
