@@ -1,7 +1,12 @@
 #include "plugin_test_support.h"
 
-#include <dlfcn.h>
 #include <gtest/gtest.h>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#endif
 
 namespace {
 
@@ -9,8 +14,14 @@ namespace {
 // Its system dependencies (the graphics library among them) are then set up once;
 // some of them leave memory behind every time they are unloaded and loaded again.
 void keepLibraryResident() {
+#ifdef _WIN32
+  // Loaded once more and never freed.
+  static HMODULE const resident = LoadLibraryA(ZARNITH_PLUGIN_PATH);
+  EXPECT_NE(resident, nullptr) << "LoadLibrary failed: " << GetLastError();
+#else
   static void* const resident = dlopen(ZARNITH_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
   EXPECT_NE(resident, nullptr) << dlerror();
+#endif
 }
 
 }  // namespace
