@@ -68,8 +68,8 @@ class CBitmap : public CBaseObject {
   // BMP, opaque: from the bytes found, or (where the platform loads bitmap resources itself)
   // from the resource of that description.
   bool platformLoadBitmapResource(const CResourceDescription& desc, const uint8_t* data, size_t size);
-  bool platformLoadData(const uint8_t* data, size_t size);            // any format the platform knows
-  void platformMakeImageFromStore();  // an image over the pixel store, no copy
+  bool platformLoadData(const uint8_t* data, size_t size);  // any format the platform knows
+  void platformMakeImageFromStore();                        // an image over the pixel store, no copy
   void platformMakeEmpty(int32_t w, int32_t h);
   void platformCopyImage(void* image);
   void platformFreeImage();

@@ -2,7 +2,13 @@
 
 #include "toolkit/cdragcontainer.h"
 #include "toolkit/cdrawcontext.h"
+#ifdef _WIN32
+#include "toolkit/platform/win32/win32_frame.h"
+using NativeFrame = Win32Frame;
+#else
 #include "toolkit/platform/x11/x11_frame.h"
+using NativeFrame = X11Frame;
+#endif
 
 namespace x11test {
 
@@ -231,10 +237,10 @@ void TestEditor::valueChanged(CControl* control) {
   if (effect) effect->setParameterAutomated(control->getTag(), control->getValue());
 }
 
-Window TestEditor::frameWindow() const {
+NativeWindow TestEditor::frameWindow() const {
   if (!frame) return 0;
-  X11Frame* platform = dynamic_cast<X11Frame*>(frame->getPlatformFrame());
-  return platform ? platform->getWindow() : 0;
+  NativeFrame* platform = dynamic_cast<NativeFrame*>(frame->getPlatformFrame());
+  return platform ? platform->getWindow() : NativeWindow();
 }
 
 }  // namespace x11test

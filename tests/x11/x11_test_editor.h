@@ -1,8 +1,13 @@
-// A recording effect and editor for the X11 tests, with views that log every event reaching
-// them. Also built into a small test plug-in for the viewer's tests, so no test framework here.
+// A recording effect and editor for the X11 tests (and the Windows layer's tests), with views
+// that log every event reaching them. Also built into a small test plug-in for the viewer's
+// tests, so no test framework here.
 #pragma once
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <X11/Xlib.h>
+#endif
 
 #include <functional>
 #include <string>
@@ -15,6 +20,12 @@
 #include "toolkit/cframe.h"
 
 namespace x11test {
+
+#ifdef _WIN32
+using NativeWindow = HWND;
+#else
+using NativeWindow = Window;
+#endif
 
 // One request the effect sent to the host callback.
 struct HostCall {
@@ -128,8 +139,8 @@ class TestEditor : public AEffGUIEditor, public CControlListener {
   void valueChanged(CControl* control) override;
 
   CFrame* getFrame() const { return frame; }
-  // The frame's own X11 window, 0 without one.
-  Window frameWindow() const;
+  // The frame's own window, none without one.
+  NativeWindow frameWindow() const;
 
   ProbeView* probe = nullptr;
   ProbeView* probe2 = nullptr;

@@ -1,10 +1,9 @@
 // Bitmaps of the GDI+ backend: the platform image is a Gdiplus::Bitmap. A decoded PNG is a
 // premultiplied 32-bit image over the pixel store itself (blue, green, red, alpha bytes are
 // exactly its pixel layout); empty images and copies are premultiplied 32-bit images of their own.
-#include "toolkit/cbitmap.h"
-
 #include <cstring>
 
+#include "toolkit/cbitmap.h"
 #include "toolkit/cdrawcontext.h"
 #include "toolkit/platform/gdiplus/gdiplus_context.h"
 #include "toolkit/platform/gdiplus/resource_stream.h"
@@ -73,7 +72,8 @@ bool CBitmap::platformLoadBitmapResource(const CResourceDescription& desc, const
                                          size_t /*size*/) {
   if (!zarnith::gdiplusRunning()) return false;
   zarnith::WideText name(desc.type == CResourceDescription::kStringType ? desc.u.name : nullptr);
-  const wchar_t* id = desc.type == CResourceDescription::kIntegerType ? MAKEINTRESOURCEW(desc.u.id) : name.get();
+  const wchar_t* id =
+      desc.type == CResourceDescription::kIntegerType ? MAKEINTRESOURCEW(desc.u.id) : name.get();
   Gdiplus::Bitmap* loaded = usable(Gdiplus::Bitmap::FromResource(zarnith::getModuleInstance(), id));
   if (!loaded) return false;
   // Drawn opaque: a 32-bit copy, so that drawing never converts it again.
@@ -111,8 +111,8 @@ void CBitmap::platformDraw(CDrawContext* context, const CRect& dest, const CPoin
     return;
   }
   // Every pixel's alpha times alpha / 255.
-  Gdiplus::ColorMatrix matrix = {{{1, 0, 0, 0, 0}, {0, 1, 0, 0, 0}, {0, 0, 1, 0, 0}, {0, 0, 0, alpha / 255.0f, 0},
-                                  {0, 0, 0, 0, 1}}};
+  Gdiplus::ColorMatrix matrix = {
+      {{1, 0, 0, 0, 0}, {0, 1, 0, 0, 0}, {0, 0, 1, 0, 0}, {0, 0, 0, alpha / 255.0f, 0}, {0, 0, 0, 0, 1}}};
   Gdiplus::ImageAttributes attributes;
   attributes.SetColorMatrix(&matrix);
   g->graphics->DrawImage(imageOf(platformImage), to, srcOffset.h, srcOffset.v, dest.width(), dest.height(),

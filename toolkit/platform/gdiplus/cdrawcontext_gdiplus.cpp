@@ -5,9 +5,8 @@
 // With the default pixel offset, GDI+ puts pixel centres on whole coordinates: an outline of
 // left, top, width - 1, height - 1 covers the rectangle's first and last rows and columns, and
 // a fill of left, top, width, height covers exactly its pixels.
-#include "toolkit/cdrawcontext.h"
-
 #include "toolkit/cbitmap.h"
+#include "toolkit/cdrawcontext.h"
 #include "toolkit/cfont.h"
 #include "toolkit/platform/gdiplus/gdiplus_context.h"
 

@@ -4,8 +4,8 @@
 
 #include <windows.h>
 // GDI+ needs the COM and stream declarations first.
-#include <objidl.h>
 #include <gdiplus.h>
+#include <objidl.h>
 
 #include <cstdint>
 
@@ -13,8 +13,8 @@ namespace zarnith {
 
 struct GdiplusContext {
   Gdiplus::Graphics* graphics;
-  HWND window;     // the window whose device context was taken, if one was
-  HDC windowDC;    // given back when the context goes
+  HWND window;   // the window whose device context was taken, if one was
+  HDC windowDC;  // given back when the context goes
   Gdiplus::Pen* pen;
   Gdiplus::SolidBrush* fillBrush;
   Gdiplus::SolidBrush* textBrush;

@@ -7,7 +7,8 @@ ResourceStream::ResourceStream(const uint8_t* data, size_t size)
 
 HRESULT ResourceStream::QueryInterface(REFIID iid, void** object) {
   if (!object) return E_POINTER;
-  if (IsEqualIID(iid, IID_IStream) || IsEqualIID(iid, IID_ISequentialStream) || IsEqualIID(iid, IID_IUnknown)) {
+  if (IsEqualIID(iid, IID_IStream) || IsEqualIID(iid, IID_ISequentialStream) ||
+      IsEqualIID(iid, IID_IUnknown)) {
     *object = static_cast<IStream*>(this);
     AddRef();
     return S_OK;

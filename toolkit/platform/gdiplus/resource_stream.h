@@ -1,8 +1,8 @@
 // A read-only COM stream over the bytes of a locked resource, for the platform's image decoder.
 #pragma once
 
-#include <windows.h>
 #include <objidl.h>
+#include <windows.h>
 
 #include <cstddef>
 #include <cstdint>

@@ -133,10 +133,9 @@ Win32Frame* Win32Frame::create(CFrame* frame, HWND parent, const CRect& size) {
   }
   platform->classUsed = true;
   DWORD exStyle = platform->composited ? WS_EX_COMPOSITED : 0;
-  platform->window = CreateWindowExW(exStyle, className, L"Window",
-                                     WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,
-                                     size.width(), size.height(), parent, nullptr, zarnith::getModuleInstance(),
-                                     nullptr);
+  platform->window = CreateWindowExW(
+      exStyle, className, L"Window", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,
+      size.width(), size.height(), parent, nullptr, zarnith::getModuleInstance(), nullptr);
   if (!platform->window) {
     delete platform;
     return nullptr;
@@ -162,7 +161,8 @@ Win32Frame::~Win32Frame() {
 LRESULT CALLBACK Win32Frame::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* platform = reinterpret_cast<Win32Frame*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   LRESULT result = 0;
-  if (platform && platform->window == hwnd && platform->handle(message, wParam, lParam, result)) return result;
+  if (platform && platform->window == hwnd && platform->handle(message, wParam, lParam, result))
+    return result;
   return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
@@ -364,7 +364,8 @@ bool Win32Frame::setSize(int32_t w, int32_t h) {
     if (dy < 0) dy = 0;
     current = up;
   }
-  if (current) SetWindowPos(current, nullptr, 0, 0, w + dx, h + dy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  if (current)
+    SetWindowPos(current, nullptr, 0, 0, w + dx, h + dy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   return true;
 }
 
