@@ -2,10 +2,12 @@
 // helpers its drawing, fonts and images share.
 #pragma once
 
+// clang-format off
 #include <windows.h>
 // GDI+ needs the COM and stream declarations first.
-#include <gdiplus.h>
 #include <objidl.h>
+#include <gdiplus.h>
+// clang-format on
 
 #include <cstdint>
 

@@ -1,8 +1,10 @@
 // A read-only COM stream over the bytes of a locked resource, for the platform's image decoder.
 #pragma once
 
-#include <objidl.h>
+// clang-format off
 #include <windows.h>
+#include <objidl.h>
+// clang-format on
 
 #include <cstddef>
 #include <cstdint>

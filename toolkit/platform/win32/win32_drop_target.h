@@ -2,8 +2,10 @@
 // drag container that hands the dragged text or files to the views as UTF-8.
 #pragma once
 
-#include <ole2.h>
+// clang-format off
 #include <windows.h>
+#include <ole2.h>
+// clang-format on
 
 #include <cstdint>
 
