@@ -35,7 +35,7 @@ build_target() {
   local toolchain="$root/cmake/toolchain-mingw-${triple%%-*}.cmake"
   local prefix="$cache/$triple"
   local stamp="$prefix/.built"
-  local want="libpng $png_version googletest $gtest_version $(sha1sum "$toolchain" | cut -c1-12)"
+  local want="libpng $png_version googletest $gtest_version gcc $(${triple}-gcc-posix -dumpfullversion)"
   if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$want" ]; then return; fi
   echo "cross_libs: building libpng and GoogleTest for $triple into $prefix" >&2
   rm -rf "$prefix" && mkdir -p "$prefix"

@@ -27,4 +27,8 @@ bool findResource(const CResourceDescription& desc, const char* type, ResourceDa
 // Replaces the module's resource table (tests); a null table restores the module's own.
 void setResourceTable(const ResourceEntry* table, size_t count);
 
+// Looks a resource up in a table of entries (the embedded images, or a test's table).
+bool findInResourceTable(const ResourceEntry* entries, size_t count, const CResourceDescription& desc,
+                         const char* type, ResourceData& out);
+
 }  // namespace zarnith

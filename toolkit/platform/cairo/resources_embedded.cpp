@@ -26,20 +26,7 @@ void setResourceTable(const ResourceEntry* newTable, size_t count) {
 bool findResource(const CResourceDescription& desc, const char* type, ResourceData& out) {
   const ResourceEntry* entries = overridden ? table : kModuleResources;
   size_t count = overridden ? tableCount : kModuleResourceCount;
-  if (!type) return false;
-  for (size_t i = 0; i < count; i++) {
-    const ResourceEntry& e = entries[i];
-    if (!e.type || std::strcmp(e.type, type) != 0 || !e.data) continue;
-    bool same = desc.type == CResourceDescription::kIntegerType
-                    ? (!e.name && e.number == desc.u.id)
-                    : (e.name && desc.u.name && std::strcmp(e.name, desc.u.name) == 0);
-    if (same) {
-      out.data = e.data;
-      out.size = e.size;
-      return true;
-    }
-  }
-  return false;
+  return findInResourceTable(entries, count, desc, type, out);
 }
 
 }  // namespace zarnith

@@ -81,33 +81,32 @@ HRESULT CDropTarget::DragEnter(IDataObject* data, DWORD /*keyState*/, POINTL /*p
   }
   if (gDragContainer) gDragContainer->forget();  // a drag whose end never came
   gDragContainer = new WinDragContainer(data);
-  CDrawContext* context = frame->createDrawContext();
-  CPoint where;
-  frame->getCurrentMouseLocation(where);
-  frame->onDragEnter(gDragContainer, where);
-  if (context) context->forget();
+  atPointer([this](const CPoint& where) { frame->onDragEnter(gDragContainer, where); });
   if (effect) reduceEffect(effect);
   return S_OK;
 }
 
-HRESULT CDropTarget::DragOver(DWORD /*keyState*/, POINTL /*point*/, DWORD* effect) {
-  if (!gDragContainer || !frame) return S_OK;
+// The frame's drag operations get the pointer's position with a drawing context of the frame
+// around them, as views may draw while they look at a drag.
+template <typename Operation>
+void CDropTarget::atPointer(Operation operation) {
   CDrawContext* context = frame->createDrawContext();
   CPoint where;
   frame->getCurrentMouseLocation(where);
-  frame->onDragMove(gDragContainer, where);
+  operation(where);
   if (context) context->forget();
+}
+
+HRESULT CDropTarget::DragOver(DWORD /*keyState*/, POINTL /*point*/, DWORD* effect) {
+  if (!gDragContainer || !frame) return S_OK;
+  atPointer([this](const CPoint& where) { frame->onDragMove(gDragContainer, where); });
   if (effect) reduceEffect(effect);
   return S_OK;
 }
 
 HRESULT CDropTarget::DragLeave() {
   if (!gDragContainer || !frame) return S_OK;
-  CDrawContext* context = frame->createDrawContext();
-  CPoint where;
-  frame->getCurrentMouseLocation(where);
-  frame->onDragLeave(gDragContainer, where);
-  if (context) context->forget();
+  atPointer([this](const CPoint& where) { frame->onDragLeave(gDragContainer, where); });
   gDragContainer->forget();
   gDragContainer = nullptr;
   return S_OK;
@@ -115,11 +114,7 @@ HRESULT CDropTarget::DragLeave() {
 
 HRESULT CDropTarget::Drop(IDataObject* /*data*/, DWORD /*keyState*/, POINTL /*point*/, DWORD* /*effect*/) {
   if (!gDragContainer || !frame) return S_OK;
-  CDrawContext* context = frame->createDrawContext();
-  CPoint where;
-  frame->getCurrentMouseLocation(where);
-  frame->onDrop(gDragContainer, where);
-  if (context) context->forget();
+  atPointer([this](const CPoint& where) { frame->onDrop(gDragContainer, where); });
   gDragContainer->forget();
   gDragContainer = nullptr;
   return S_OK;

@@ -33,6 +33,8 @@ class CDropTarget : public IDropTarget {
 
  private:
   virtual ~CDropTarget() {}
+  template <typename Operation>
+  void atPointer(Operation operation);
 
   LONG refCount;
   CFrame* frame;

@@ -19,22 +19,6 @@ namespace {
 const ResourceEntry* table = nullptr;
 size_t tableCount = 0;
 
-bool findInTable(const CResourceDescription& desc, const char* type, ResourceData& out) {
-  for (size_t i = 0; i < tableCount; i++) {
-    const ResourceEntry& e = table[i];
-    if (!e.type || std::strcmp(e.type, type) != 0 || !e.data) continue;
-    bool same = desc.type == CResourceDescription::kIntegerType
-                    ? (!e.name && e.number == desc.u.id)
-                    : (e.name && desc.u.name && std::strcmp(e.name, desc.u.name) == 0);
-    if (same) {
-      out.data = e.data;
-      out.size = e.size;
-      return true;
-    }
-  }
-  return false;
-}
-
 // Resource names are wide strings; a name that does not convert finds nothing.
 bool widen(const char* text, wchar_t* out, int capacity) {
   return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, -1, out, capacity) > 0;
@@ -48,7 +32,7 @@ void setResourceTable(const ResourceEntry* newTable, size_t count) {
 
 bool findResource(const CResourceDescription& desc, const char* type, ResourceData& out) {
   if (!type) return false;
-  if (table) return findInTable(desc, type, out);
+  if (table) return findInResourceTable(table, tableCount, desc, type, out);
   constexpr int kMaxName = 256;
   wchar_t name[kMaxName];
   const wchar_t* id;
