@@ -7,7 +7,7 @@ packages=(
   libcairo2-dev libpng-dev zlib1g-dev libfontconfig-dev fonts-liberation
   libx11-dev libxtst-dev xvfb xauth
   libsndfile1-dev nlohmann-json3-dev
-  lv2-dev liblilv-dev lilv-utils sordi
+  lv2-dev liblilv-dev lilv-utils sordi lv2file
   # The Windows DLLs: cross compilers, wine to run the 64-bit tests, static zlib; libpng and
   # GoogleTest are built for the targets from Debian's sources (scripts/cross_libs.sh).
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
