@@ -21,6 +21,8 @@ struct ScanResult {
   AEffect record{};
   std::vector<Parameter> parameters;
   std::vector<std::string> programs;
+  std::string format;
+  std::vector<std::pair<std::string, std::string>> formatLines;  // what the format adds
 };
 
 // Four printable characters, or the number in hex when they are not printable.
@@ -86,6 +88,9 @@ ScanResult scan(LoadedPlugin& plugin) {
     result.programs.push_back(name);
   }
   if (switched) plugin.dispatch(effSetProgram, 0, current);
+  static const char* const kFormatNames[] = {"2.4", "2.4", "LV2", "CLAP"};
+  result.format = kFormatNames[static_cast<int>(plugin.format())];
+  if (PluginLibrary* library = plugin.formatLibrary()) result.formatLines = library->describe(effect);
   return result;
 }
 
@@ -108,6 +113,9 @@ std::string jsonString(const std::string& text) {
 
 void printText(const std::string& path, const ScanResult& r) {
   std::printf("Plug-in:          %s\n", path.c_str());
+  std::printf("Format:           %s\n", r.format.c_str());
+  for (const auto& line : r.formatLines)
+    std::printf("%-17s %s\n", (line.first + ":").c_str(), line.second.c_str());
   std::printf("Effect name:      %s\n", r.effectName.c_str());
   std::printf("Vendor:           %s\n", r.vendor.c_str());
   std::printf("Product:          %s\n", r.product.c_str());
@@ -134,6 +142,12 @@ void printText(const std::string& path, const ScanResult& r) {
 void printJson(const std::string& path, const ScanResult& r) {
   std::printf("{\n");
   std::printf("  \"path\": %s,\n", jsonString(path).c_str());
+  std::printf("  \"format\": %s,\n", jsonString(r.format).c_str());
+  std::printf("  \"formatDetails\": [");
+  for (size_t i = 0; i < r.formatLines.size(); i++)
+    std::printf("%s\n    {\"key\": %s, \"value\": %s}", i ? "," : "",
+                jsonString(r.formatLines[i].first).c_str(), jsonString(r.formatLines[i].second).c_str());
+  std::printf("%s],\n", r.formatLines.empty() ? "" : "\n  ");
   std::printf("  \"effectName\": %s,\n", jsonString(r.effectName).c_str());
   std::printf("  \"vendor\": %s,\n", jsonString(r.vendor).c_str());
   std::printf("  \"product\": %s,\n", jsonString(r.product).c_str());

@@ -80,6 +80,8 @@ bool LoadedPlugin::parseFormat(const std::string& name, PluginFormat* format) {
     *format = PluginFormat::kVst24;
   else if (name == "lv2")
     *format = PluginFormat::kLv2;
+  else if (name == "clap")
+    *format = PluginFormat::kClap;
   else
     return false;
   return true;
@@ -88,7 +90,8 @@ bool LoadedPlugin::parseFormat(const std::string& name, PluginFormat* format) {
 PluginFormat LoadedPlugin::formatOf(const std::string& path, PluginFormat requested) {
   if (requested == PluginFormat::kAuto) requested = defaultFormat;
   if (requested != PluginFormat::kAuto) return requested;
-  return endsWith(path, ".lv2") ? PluginFormat::kLv2 : PluginFormat::kVst24;
+  if (endsWith(path, ".lv2")) return PluginFormat::kLv2;
+  return endsWith(path, ".clap") ? PluginFormat::kClap : PluginFormat::kVst24;
 }
 
 VstTimeInfo LoadedPlugin::defaultTimeInfo() {
@@ -111,10 +114,25 @@ std::unique_ptr<LoadedPlugin> LoadedPlugin::load(const std::string& path, const 
   std::string ignored;
   if (!error) error = &ignored;
   error->clear();
-  if (formatOf(path, options.format) == PluginFormat::kLv2) {
-    return start(
+  const PluginFormat format = formatOf(path, options.format);
+  if (format == PluginFormat::kLv2) {
+    std::unique_ptr<LoadedPlugin> plugin = start(
         nullptr, [&](audioMasterCallback host) { return openLv2Plugin(path, host, error); }, options, path,
         error);
+    if (plugin) plugin->format_ = format;
+    return plugin;
+  }
+  if (format == PluginFormat::kClap) {
+    std::unique_ptr<PluginLibrary> library = openClapLibrary(path, error);
+    if (!library) return nullptr;
+    std::unique_ptr<LoadedPlugin> plugin = start(
+        nullptr, [&](audioMasterCallback host) { return library->createEffect(host, error); }, options, path,
+        error);
+    if (plugin) {
+      plugin->format_ = format;
+      plugin->formatLibrary_ = std::move(library);
+    }
+    return plugin;
   }
   struct stat status;
   if (stat(path.c_str(), &status) != 0) {

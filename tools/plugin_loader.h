@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "host/plugin_interface.h"
+#include "plugin_library.h"
 
 // One request the plug-in sent to the host.
 struct HostRequest {
@@ -20,17 +21,17 @@ struct HostRequest {
 };
 
 // The plug-in formats a LoadedPlugin can load; every one is driven through a 2.4 record.
-enum class PluginFormat { kAuto, kVst24, kLv2 };
+enum class PluginFormat { kAuto, kVst24, kLv2, kClap };
 
 class LoadedPlugin {
  public:
   struct Options {
     VstIntPtr versionAnswer = 2400;             // 0 plays a host too old for the plug-in
-    PluginFormat format = PluginFormat::kAuto;  // kAuto: from the path (.lv2), else the default
+    PluginFormat format = PluginFormat::kAuto;  // kAuto: from the path (.lv2, .clap), else the default
   };
   // The format used when neither the options nor the path say (zarnith-host's --format).
   static void setDefaultFormat(PluginFormat format);
-  // "2.4" (also "so") or "lv2"; false for any other name.
+  // "2.4" (also "so"), "lv2" or "clap"; false for any other name.
   static bool parseFormat(const std::string& name, PluginFormat* format);
   static PluginFormat formatOf(const std::string& path, PluginFormat requested);
 
@@ -45,6 +46,9 @@ class LoadedPlugin {
   LoadedPlugin& operator=(const LoadedPlugin&) = delete;
 
   AEffect* effect() const { return effect_; }
+  PluginFormat format() const { return format_; }
+  // What a format loaded through its own library adds to a scan (null for 2.4 and LV2).
+  PluginLibrary* formatLibrary() const { return formatLibrary_.get(); }
   VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
                      float opt = 0.0f);
   // Asks for a text (names, labels, displays, vendor...): the buffer starts zeroed,
@@ -84,6 +88,8 @@ class LoadedPlugin {
   VstIntPtr answer(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, float opt);
 
   void* library_ = nullptr;
+  PluginFormat format_ = PluginFormat::kVst24;
+  std::unique_ptr<PluginLibrary> formatLibrary_;  // destroyed after the destructor closed the effect
   AEffect* effect_ = nullptr;
   bool closed_ = false;
   Options options_;

@@ -30,7 +30,9 @@ const Command kCommands[] = {
 void printUsage(FILE* out) {
   std::fprintf(out, "usage: zarnith-host COMMAND [ARGS]\n");
   for (const Command& command : kCommands) std::fprintf(out, "  %s\n", command.usage);
-  std::fprintf(out, "PLUGIN.so defaults to %s; a .lv2 bundle (or --format lv2) loads through lilv\n",
+  std::fprintf(out,
+               "PLUGIN.so defaults to %s; a .lv2 bundle (or --format lv2) loads through lilv, a .clap (or "
+               "--format clap) through its CLAP entry\n",
                defaultPluginPath().c_str());
 }
 
@@ -63,7 +65,7 @@ int main(int argc, char** argv) {
     }
     PluginFormat format;
     if (i + 1 >= argc || !LoadedPlugin::parseFormat(argv[i + 1], &format)) {
-      std::fprintf(stderr, "zarnith-host: --format needs 2.4 or lv2\n");
+      std::fprintf(stderr, "zarnith-host: --format needs 2.4, lv2 or clap\n");
       return 2;
     }
     LoadedPlugin::setDefaultFormat(format);

@@ -25,6 +25,7 @@ const uint32_t kHiddenReadout = CLAP_PARAM_IS_READONLY | CLAP_PARAM_IS_HIDDEN;
 enum : int32_t {
   kFreq = 0,
   kSync = 7,
+  kRateMult = 8,
   kNoteActivity = 14,
   kCutoff = 18,
   kLampLowPass = 35,
@@ -107,7 +108,7 @@ const ClapParameter kClapParameters[] = {
     {5, nullptr, kAuto, ClapParameter::kModType},
     {6, nullptr, kAuto, ClapParameter::kFilterType},
     {kSync, nullptr, kSwitch, ClapParameter::kOnOff},
-    {8, nullptr, kAuto, ClapParameter::kRateMult},
+    {kRateMult, nullptr, kAuto, ClapParameter::kRateMult},
     {9, nullptr, kAuto, ClapParameter::kDivisions},
     {10, nullptr, kSwitch, ClapParameter::kOnOff},
     {16, nullptr, kAuto, ClapParameter::kPlain},
@@ -138,13 +139,20 @@ const ClapParameter* findClapParameter(clap_id id) {
   return nullptr;
 }
 
-bool clapValueText(const ClapParameter& parameter, double value, bool synced, char* text, uint32_t capacity) {
+ClapTextContext clapTextContext(float syncOn, float rateMultiplier) {
+  // As the editor's rate readout shows it.
+  const float factor = rateMultiplier < 0.33 ? 1.001f : rateMultiplier <= 0.66 ? 10.0f : 100.0f;
+  return {syncOn == 1.0f, factor};
+}
+
+bool clapValueText(const ClapParameter& parameter, double value, const ClapTextContext& context, char* text,
+                   uint32_t capacity) {
   if (!text || capacity == 0 || !std::isfinite(value)) return false;
   const float v = static_cast<float>(value);
   char buffer[kReadoutTextSize];
   switch (parameter.text) {
     case ClapParameter::kHertz:
-      formatFrequency(v, buffer);
+      formatFrequency(static_cast<float>(static_cast<double>(v) * 20000.0), buffer);
       return copyText(text, capacity, buffer);
     case ClapParameter::kFactor:
       AudioEffect::float2string(v, buffer, kVstMaxParamStrLen);
@@ -171,7 +179,10 @@ bool clapValueText(const ClapParameter& parameter, double value, bool synced, ch
       return copyText(text, capacity, buffer);
     }
     case ClapParameter::kLfoRate:
-      formatLfoRateText(v, synced, buffer);
+      if (context.synced)
+        formatLfoRateText(static_cast<float>(truncToU16(static_cast<double>(v) * 16) / 16.0), true, buffer);
+      else
+        formatLfoRateText(v * context.rateMultiplier, false, buffer);
       return copyText(text, capacity, buffer);
     case ClapParameter::kVolume:
       // Volume 0.5 is unity gain.
@@ -296,8 +307,9 @@ bool ClapPlugin::paramValue(clap_id id, double* value) {
 bool ClapPlugin::valueToText(clap_id id, double value, char* text, uint32_t capacity) {
   const ClapParameter* parameter = findClapParameter(id);
   if (!initialised_ || !parameter || !isMainThread()) return false;
-  const bool synced = effect_->getParameter(effect_, kSync) == 1.0f;
-  return clapValueText(*parameter, value, synced, text, capacity);
+  const ClapTextContext context =
+      clapTextContext(effect_->getParameter(effect_, kSync), effect_->getParameter(effect_, kRateMult));
+  return clapValueText(*parameter, value, context, text, capacity);
 }
 
 bool ClapPlugin::textToValue(clap_id id, const char* text, double* value) {

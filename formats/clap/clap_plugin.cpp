@@ -341,20 +341,16 @@ void ClapPlugin::updateTime(const clap_event_transport_t* transport) {
   const bool hasSignature = (transport->flags & CLAP_TRANSPORT_HAS_TIME_SIGNATURE) && transport->tsig_num > 0;
   const int32_t numerator = hasSignature ? transport->tsig_num : 4;
   const int32_t denominator = hasSignature && transport->tsig_denom > 0 ? transport->tsig_denom : 4;
+  // The position goes to the effect as a host of its own interface gives it: the
+  // effect finds the bar from the position and the numerator.
   const double position = static_cast<double>(transport->song_pos_beats) / CLAP_BEATTIME_FACTOR;
   const double barStart = static_cast<double>(transport->bar_start) / CLAP_BEATTIME_FACTOR;
-  // The effect finds its bar from the position alone, counting bars of equal length
-  // from 0. Given as the place in the host's own bar after as many such bars as the
-  // host counts, the position keeps the host's bar lines through changes of metre;
-  // where the host's bars are all alike it is the host's position unchanged.
-  const double effectPosition =
-      (position - barStart) + static_cast<double>(transport->bar_number) * numerator;
   time_ = VstTimeInfo{};
   time_.samplePos = 0.0;
   time_.sampleRate = sampleRate_;
-  time_.ppqPos = effectPosition;
+  time_.ppqPos = position;
   time_.tempo = transport->tempo;
-  time_.barStartPos = effectPosition - (position - barStart);
+  time_.barStartPos = barStart;
   time_.timeSigNumerator = numerator;
   time_.timeSigDenominator = denominator;
   time_.flags = kVstPpqPosValid | kVstTempoValid | kVstBarsValid | (hasSignature ? kVstTimeSigValid : 0) |

@@ -48,9 +48,18 @@ extern const ClapParameter kClapParameters[];
 extern const uint32_t kClapParameterCount;
 const ClapParameter* findClapParameter(clap_id id);
 
+// What the LFO rate's text depends on besides the rate: the LFO runs in bar sync, and
+// the factor the free rate is shown with.
+struct ClapTextContext {
+  bool synced;
+  float rateMultiplier;
+};
+ClapTextContext clapTextContext(float syncOn, float rateMultiplier);
+
 // Text of a value, and the value of a text, without touching the effect (hosts ask
-// for values other than the current one). synced: the LFO runs in bar sync.
-bool clapValueText(const ClapParameter& parameter, double value, bool synced, char* text, uint32_t capacity);
+// for values other than the current one).
+bool clapValueText(const ClapParameter& parameter, double value, const ClapTextContext& context, char* text,
+                   uint32_t capacity);
 bool clapTextValue(const ClapParameter& parameter, const char* text, double* value);
 
 // The saved state: the effect's chunk in a small versioned container.
