@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "editor/formatters.h"
+#include "engine/parameter_ids.h"
 #include "formats/clap/clap_plugin.h"
 #include "host/audioeffect.h"
 
@@ -20,19 +21,6 @@ const uint32_t kAuto = CLAP_PARAM_IS_AUTOMATABLE;
 const uint32_t kSwitch = CLAP_PARAM_IS_AUTOMATABLE | CLAP_PARAM_IS_STEPPED;
 const uint32_t kReadout = CLAP_PARAM_IS_READONLY;
 const uint32_t kHiddenReadout = CLAP_PARAM_IS_READONLY | CLAP_PARAM_IS_HIDDEN;
-
-// Indices of the effect's parameters that the table names.
-enum : int32_t {
-  kFreq = 0,
-  kSync = 7,
-  kRateMult = 8,
-  kNoteActivity = 14,
-  kCutoff = 18,
-  kLampLowPass = 35,
-  kLampBandPass = 36,
-  kLampHighPass = 37,
-  kBypass = 42,
-};
 
 bool copyText(char* text, uint32_t capacity, const char* value) {
   if (!text || capacity == 0) return false;
@@ -101,35 +89,35 @@ int divisions(double value) {
 }  // namespace
 
 const ClapParameter kClapParameters[] = {
-    {0, nullptr, kAuto, ClapParameter::kHertz},
-    {1, nullptr, kAuto, ClapParameter::kFactor},
-    {2, nullptr, kAuto, ClapParameter::kPlain},
-    {4, nullptr, kAuto, ClapParameter::kPlain},
-    {5, nullptr, kAuto, ClapParameter::kModType},
-    {6, nullptr, kAuto, ClapParameter::kFilterType},
-    {kSync, nullptr, kSwitch, ClapParameter::kOnOff},
-    {kRateMult, nullptr, kAuto, ClapParameter::kRateMult},
-    {9, nullptr, kAuto, ClapParameter::kDivisions},
-    {10, nullptr, kSwitch, ClapParameter::kOnOff},
-    {16, nullptr, kAuto, ClapParameter::kPlain},
-    {17, nullptr, kAuto, ClapParameter::kLfoRate},
-    {19, nullptr, kAuto, ClapParameter::kPlain},
-    {23, nullptr, kSwitch, ClapParameter::kOnOff},
-    {24, nullptr, kSwitch, ClapParameter::kOnOff},
-    {25, nullptr, kAuto, ClapParameter::kPlain},
-    {26, nullptr, kAuto, ClapParameter::kVolume},
-    {28, nullptr, kAuto, ClapParameter::kLfoType},
-    {29, nullptr, kAuto, ClapParameter::kPlain},
-    {30, nullptr, kAuto, ClapParameter::kPlain},
-    {31, nullptr, kAuto, ClapParameter::kOffset},
-    {32, nullptr, kSwitch, ClapParameter::kOnOff},
-    {33, nullptr, kAuto, ClapParameter::kRandomDivisions},
-    {kBypass, "Bypass", kSwitch | CLAP_PARAM_IS_BYPASS, ClapParameter::kOnOff},
-    {kCutoff, "Cutoff", kReadout, ClapParameter::kHertz},
-    {kNoteActivity, "Note Activity", kReadout, ClapParameter::kPlain},
-    {kLampLowPass, "Low Pass Lamp", kHiddenReadout, ClapParameter::kOnOff},
-    {kLampBandPass, "Band Pass Lamp", kHiddenReadout, ClapParameter::kOnOff},
-    {kLampHighPass, "High Pass Lamp", kHiddenReadout, ClapParameter::kOnOff},
+    {kParamFreq, nullptr, kAuto, ClapParameter::kHertz},
+    {kParamQ, nullptr, kAuto, ClapParameter::kFactor},
+    {kParamSens, nullptr, kAuto, ClapParameter::kPlain},
+    {kParamBitCrusher, nullptr, kAuto, ClapParameter::kPlain},
+    {kParamModType, nullptr, kAuto, ClapParameter::kModType},
+    {kParamFilterType, nullptr, kAuto, ClapParameter::kFilterType},
+    {kParamSyncOn, nullptr, kSwitch, ClapParameter::kOnOff},
+    {kParamLfoRateMult, nullptr, kAuto, ClapParameter::kRateMult},
+    {kParamBeat, nullptr, kAuto, ClapParameter::kDivisions},
+    {kParamEnvReverse, nullptr, kSwitch, ClapParameter::kOnOff},
+    {kParamLfoDepth, nullptr, kAuto, ClapParameter::kPlain},
+    {kParamLfoRate, nullptr, kAuto, ClapParameter::kLfoRate},
+    {kParamEnvDepth, nullptr, kAuto, ClapParameter::kPlain},
+    {kParamScramblerDry, nullptr, kSwitch, ClapParameter::kOnOff},
+    {kParamScramblerWet, nullptr, kSwitch, ClapParameter::kOnOff},
+    {kParamDryWetMix, nullptr, kAuto, ClapParameter::kPlain},
+    {kParamVolume, nullptr, kAuto, ClapParameter::kVolume},
+    {kParamLfoType, nullptr, kAuto, ClapParameter::kLfoType},
+    {kParamLfoOffset, nullptr, kAuto, ClapParameter::kPlain},
+    {kParamSilenceInstr, nullptr, kAuto, ClapParameter::kPlain},
+    {kParamScramblerOffset, nullptr, kAuto, ClapParameter::kOffset},
+    {kParamScramblerReverse, nullptr, kSwitch, ClapParameter::kOnOff},
+    {kParamRandBeatFType, nullptr, kAuto, ClapParameter::kRandomDivisions},
+    {kParamBypass, "Bypass", kSwitch | CLAP_PARAM_IS_BYPASS, ClapParameter::kOnOff},
+    {kParamCutoffReadout, "Cutoff", kReadout, ClapParameter::kHertz},
+    {kParamNoteActivity, "Note Activity", kReadout, ClapParameter::kPlain},
+    {kParamLampLowPass, "Low Pass Lamp", kHiddenReadout, ClapParameter::kOnOff},
+    {kParamLampBandPass, "Band Pass Lamp", kHiddenReadout, ClapParameter::kOnOff},
+    {kParamLampHighPass, "High Pass Lamp", kHiddenReadout, ClapParameter::kOnOff},
 };
 const uint32_t kClapParameterCount = sizeof(kClapParameters) / sizeof(kClapParameters[0]);
 
@@ -307,8 +295,8 @@ bool ClapPlugin::paramValue(clap_id id, double* value) {
 bool ClapPlugin::valueToText(clap_id id, double value, char* text, uint32_t capacity) {
   const ClapParameter* parameter = findClapParameter(id);
   if (!initialised_ || !parameter || !isMainThread()) return false;
-  const ClapTextContext context =
-      clapTextContext(effect_->getParameter(effect_, kSync), effect_->getParameter(effect_, kRateMult));
+  const ClapTextContext context = clapTextContext(effect_->getParameter(effect_, kParamSyncOn),
+                                                  effect_->getParameter(effect_, kParamLfoRateMult));
   return clapValueText(*parameter, value, context, text, capacity);
 }
 

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <new>
 
+#include "engine/parameter_ids.h"
+
 namespace zarnith {
 
 namespace {
@@ -15,7 +17,6 @@ namespace {
 thread_local ClapPlugin* constructing = nullptr;
 
 const uint32_t kMaxScratchFrames = 1 << 16;
-const VstInt32 kRandomiseIndex = 34;
 
 ClapPlugin* self(const clap_plugin_t* plugin) {
   return ClapPlugin::from(plugin);
@@ -238,7 +239,7 @@ VstIntPtr ClapPlugin::answer(VstInt32 opcode, VstInt32 index, float opt) {
 }
 
 void ClapPlugin::queueEdit(EditEvent::Kind kind, VstInt32 index, float value) {
-  if (index == kRandomiseIndex) {
+  if (index == kParamRandomise) {
     // The randomise button changes the whole program, not a value of its own.
     if (kind == EditEvent::kValue && isMainThread()) rescanValues();
     return;
