@@ -1,5 +1,6 @@
 // The editor embedded in the host's X11 window, idled by the host's timer or, where
 // the host has none, by main-thread callbacks it is asked for.
+#include <chrono>
 #include <cstring>
 
 #include "formats/clap/clap_plugin.h"
@@ -133,8 +134,13 @@ void ClapPlugin::onMainThread() {
   if (!isMainThread() || !idleRequested_) return;
   idleRequested_ = false;
   if (!guiOpen_ || timer_ != CLAP_INVALID_ID) return;
-  editorIdle();
-  // A host without timers calls back as soon as it can: ask again for the next idle.
+  // Such a host calls back as soon as it can: the editor is idled at the timer's pace.
+  const auto now = std::chrono::steady_clock::now();
+  if (now - lastIdle_ >= std::chrono::milliseconds(kIdlePeriodMs)) {
+    lastIdle_ = now;
+    editorIdle();
+  }
+  // Ask again for the next idle.
   idleRequested_ = true;
   host_->request_callback(host_);
 }

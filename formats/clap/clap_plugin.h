@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <thread>
@@ -153,6 +154,7 @@ class ClapPlugin {
   bool guiOpen_ = false;
   clap_id timer_ = CLAP_INVALID_ID;
   bool idleRequested_ = false;
+  std::chrono::steady_clock::time_point lastIdle_{};
 };
 
 }  // namespace zarnith
