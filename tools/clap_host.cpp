@@ -29,7 +29,10 @@ std::unique_ptr<ClapLibrary> ClapLibrary::open(const std::string& path, std::str
     return nullptr;
   }
   const std::string openPath = path.find('/') == std::string::npos ? "./" + path : path;
-  void* handle = dlopen(openPath.c_str(), RTLD_NOW | RTLD_LOCAL);
+  // The library stays mapped after its deinit, as in hosts that scan and load again:
+  // the graphics libraries it brings set up process-wide state when they load that
+  // an unload would lose, once per load.
+  void* handle = dlopen(openPath.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
   if (!handle) {
     const char* reason = dlerror();
     *error = path + ": not a loadable library (" + (reason ? reason : "unknown reason") + ")";

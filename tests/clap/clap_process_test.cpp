@@ -2,6 +2,7 @@
 // changes: parameter events land on their own sample, the host's transport becomes
 // the effect's bar position, and no transport is the effect's own unusable time.
 #include <cmath>
+#include <thread>
 
 #include "clap_test_support.h"
 
@@ -38,6 +39,14 @@ struct Vst {
 
 using ClapProcessing = ClapFixture;
 
+// The scrambler draws from the C runtime's random numbers, one sequence per thread and
+// per library: a fresh thread starts both libraries' sequences at the same place.
+template <typename F>
+void onFreshThread(F fn) {
+  std::thread thread(fn);
+  thread.join();
+}
+
 void loadProgram(ClapHost& host, int program) {
   const auto* load = host.extension<clap_plugin_preset_load_t>(CLAP_EXT_PRESET_LOAD);
   ASSERT_TRUE(load->from_location(host.plugin(), CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN, nullptr,
@@ -62,17 +71,18 @@ TEST_F(ClapProcessing, ParameterEventsApplyAtTheirSample) {
   events.paramValue(613, 26, 0.3);
   events.paramValue(900, 42, 1.0);
   clap_event_transport_t t = clapTransport(0.0, kTempo, 4, 4);
-  ASSERT_EQ(clapProcess(*host, in, out, frames, &t, &events), CLAP_PROCESS_CONTINUE);
-
-  // The 2.4 build gets the same changes between blocks split at the same samples.
-  vst.run(vstIn, vstOut, 0, 100, 0.0);
-  vst.plugin->setParameter(0, 0.9f);
-  vst.run(vstIn, vstOut, 100, 613, 0.0);
-  vst.plugin->setParameter(6, 0.1f);
-  vst.plugin->setParameter(26, 0.3f);
-  vst.run(vstIn, vstOut, 613, 900, 0.0);
-  vst.plugin->setParameter(42, 1.0f);
-  vst.run(vstIn, vstOut, 900, frames, 0.0);
+  onFreshThread([&] {
+    EXPECT_EQ(clapProcess(*host, in, out, frames, &t, &events), CLAP_PROCESS_CONTINUE);
+    // The 2.4 build gets the same changes between blocks split at the same samples.
+    vst.run(vstIn, vstOut, 0, 100, 0.0);
+    vst.plugin->setParameter(0, 0.9f);
+    vst.run(vstIn, vstOut, 100, 613, 0.0);
+    vst.plugin->setParameter(6, 0.1f);
+    vst.plugin->setParameter(26, 0.3f);
+    vst.run(vstIn, vstOut, 613, 900, 0.0);
+    vst.plugin->setParameter(42, 1.0f);
+    vst.run(vstIn, vstOut, 900, frames, 0.0);
+  });
   EXPECT_EQ(out, vstOut);
   EXPECT_EQ(value(*host, 26), vst.plugin->getParameter(26));
   // The input buffers are the host's: the effect's write-back went to a copy.
@@ -91,23 +101,25 @@ TEST_F(ClapProcessing, TransportGivesTheBarPositionAndNoTransportIsUnusableTime)
     std::vector<float> in = testSignal(block * blocks, 9), vstIn = in;
     std::vector<float> out(in.size()), vstOut(in.size());
     // In place, as CLAP allows for the paired ports.
-    for (uint32_t b = 0; b < blocks; b++) {
-      std::vector<float> blockIn(2 * block), blockOut(2 * block);
-      for (uint32_t i = 0; i < block; i++) {
-        blockIn[i] = in[b * block + i];
-        blockIn[block + i] = in[in.size() / 2 + b * block + i];
+    onFreshThread([&] {
+      for (uint32_t b = 0; b < blocks; b++) {
+        std::vector<float> blockIn(2 * block), blockOut(2 * block);
+        for (uint32_t i = 0; i < block; i++) {
+          blockIn[i] = in[b * block + i];
+          blockIn[block + i] = in[in.size() / 2 + b * block + i];
+        }
+        const double ppq = 2.5 + b * block / kRate * kTempo / 60.0;
+        clap_event_transport_t t = clapTransport(ppq, kTempo, 3, 4);
+        t.bar_start = 0;
+        EXPECT_EQ(clapProcess(*host, blockIn, blockIn, block, transport ? &t : nullptr, nullptr),
+                  CLAP_PROCESS_CONTINUE);
+        for (uint32_t i = 0; i < block; i++) {
+          out[b * block + i] = blockIn[i];
+          out[out.size() / 2 + b * block + i] = blockIn[block + i];
+        }
+        vst.run(vstIn, vstOut, b * block, (b + 1) * block, 2.5, 3, transport);
       }
-      const double ppq = 2.5 + b * block / kRate * kTempo / 60.0;
-      clap_event_transport_t t = clapTransport(ppq, kTempo, 3, 4);
-      t.bar_start = 0;
-      ASSERT_EQ(clapProcess(*host, blockIn, blockIn, block, transport ? &t : nullptr, nullptr),
-                CLAP_PROCESS_CONTINUE);
-      for (uint32_t i = 0; i < block; i++) {
-        out[b * block + i] = blockIn[i];
-        out[out.size() / 2 + b * block + i] = blockIn[block + i];
-      }
-      vst.run(vstIn, vstOut, b * block, (b + 1) * block, 2.5, 3, transport);
-    }
+    });
     EXPECT_EQ(out, vstOut) << (transport ? "with" : "without") << " transport";
     outputs.push_back(out);
   }
