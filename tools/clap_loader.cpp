@@ -2,9 +2,11 @@
 // it drives a 2.4 library: the dispatcher, processReplacing and the parameter entries
 // become CLAP calls, and the plug-in's parameter and gesture events become the
 // effect's automation and edit requests to the host callback.
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -143,19 +145,26 @@ class ClapEffect {
   // Values set outside processing reach the plug-in through flush at once.
   void flushNow() {
     if (!params_ || !params_->flush) return;
+    std::vector<clap_event_param_value_t> values;
+    {
+      std::lock_guard<std::mutex> lock(pendingMutex_);
+      values.swap(pendingValues_);
+    }
     EventList list;
-    for (const auto& event : pendingValues_) list.events.push_back(&event.header);
+    for (const auto& event : values) list.events.push_back(&event.header);
     if (active_)
       host_->asAudioThread([&] { params_->flush(plugin(), &list.list, host_->outEvents()); });
     else
       params_->flush(plugin(), &list.list, host_->outEvents());
-    pendingValues_.clear();
     forwardOutEvents();
   }
 
   void setParameter(VstInt32 index, float value) {
     if (!info(index)) return;
-    queueValue(index, value);
+    {
+      std::lock_guard<std::mutex> lock(pendingMutex_);
+      queueValue(index, value);
+    }
     if (!processing_) flushNow();
   }
 
@@ -195,9 +204,16 @@ class ClapEffect {
           transport.bar_number = static_cast<int32_t>(std::floor(time->barStartPos / quartersPerBar + 0.5));
         }
       }
+      std::vector<clap_event_param_value_t> values;
+      std::vector<clap_event_note_t> notes;
+      {
+        std::lock_guard<std::mutex> lock(pendingMutex_);
+        values.swap(pendingValues_);
+        notes.swap(pendingNotes_);
+      }
       EventList list;
-      for (const auto& event : pendingValues_) list.events.push_back(&event.header);
-      for (const auto& note : pendingNotes_) list.events.push_back(&note.header);
+      for (const auto& event : values) list.events.push_back(&event.header);
+      for (const auto& note : notes) list.events.push_back(&note.header);
       clap_audio_buffer_t in{};
       in.data32 = inputs;
       in.channel_count = 2;
@@ -216,8 +232,6 @@ class ClapEffect {
       process.out_events = host_->outEvents();
       plugin()->process(plugin(), &process);
       steadyTime_ += frames;
-      pendingValues_.clear();
-      pendingNotes_.clear();
     });
     forwardOutEvents();
   }
@@ -326,7 +340,7 @@ class ClapEffect {
           stopProcessing();
           plugin()->deactivate(plugin());
           active_ = false;
-          if (!pendingValues_.empty()) flushNow();
+          flushNow();
         }
         return 0;
       case effStartProcess:
@@ -334,9 +348,11 @@ class ClapEffect {
       case effStopProcess:
         stopProcessing();
         return 0;
-      case effProcessEvents:
+      case effProcessEvents: {
+        std::lock_guard<std::mutex> lock(pendingMutex_);
         queueEvents(static_cast<const VstEvents*>(ptr));
         return 1;
+      }
       case effEditGetRect: {
         if (!ptr || !ensureGui()) return 0;
         uint32_t width = 0, height = 0;
@@ -446,8 +462,10 @@ class ClapEffect {
   ERect rect_{};
   double sampleRate_ = 44100.0;
   uint32_t blockSize_ = 1024;
-  bool active_ = false;
-  bool processing_ = false;
+  // Set on the thread that processes and read by the user-interface thread.
+  std::atomic<bool> active_{false};
+  std::atomic<bool> processing_{false};
+  std::mutex pendingMutex_;  // the values set by the user-interface thread for the next block
   bool guiCreated_ = false;
   VstInt32 program_ = 0;
   int64_t steadyTime_ = 0;
