@@ -20,7 +20,8 @@ if(NOT status EQUAL 0)
 endif()
 expect_files("${SCRATCH}/home/.vst/zarnith.so" "${SCRATCH}/home/.lv2/zarnith.lv2/manifest.ttl"
              "${SCRATCH}/home/.lv2/zarnith.lv2/zarnith.ttl" "${SCRATCH}/home/.lv2/zarnith.lv2/presets.ttl"
-             "${SCRATCH}/home/.lv2/zarnith.lv2/zarnith_dsp.so" "${SCRATCH}/home/.lv2/zarnith.lv2/zarnith_ui.so")
+             "${SCRATCH}/home/.lv2/zarnith.lv2/zarnith_dsp.so" "${SCRATCH}/home/.lv2/zarnith.lv2/zarnith_ui.so"
+             "${SCRATCH}/home/.clap/zarnith.clap")
 
 set(ENV{HOME} "${SCRATCH}/nobody")
 set(ENV{ZARNITH_INSTALL_SCOPE} "system")
@@ -30,7 +31,7 @@ if(NOT status EQUAL 0)
   message(FATAL_ERROR "system-wide install failed")
 endif()
 expect_files("${SCRATCH}/root/usr/local/lib/vst/zarnith.so" "${SCRATCH}/root/usr/local/lib/lv2/zarnith.lv2/manifest.ttl"
-             "${SCRATCH}/root/usr/local/lib/lv2/zarnith.lv2/zarnith_dsp.so")
+             "${SCRATCH}/root/usr/local/lib/lv2/zarnith.lv2/zarnith_dsp.so" "${SCRATCH}/root/usr/lib/clap/zarnith.clap")
 if(EXISTS "${SCRATCH}/nobody")
   message(FATAL_ERROR "a system-wide install wrote into HOME")
 endif()
