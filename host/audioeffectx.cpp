@@ -1,6 +1,7 @@
 #include "audioeffectx.h"
 
 #include <cmath>
+#include <cstdint>
 
 namespace {
 
@@ -8,6 +9,15 @@ namespace {
 unsigned char modifierByte(float opt) {
   if (!(opt > -2147483648.0f && opt < 2147483648.0f)) return 0;
   return static_cast<unsigned char>(static_cast<int>(opt));
+}
+
+// The speaker-arrangement request is the one opcode whose value is a pointer. Hosts that do not
+// serve it pass 0 or a small number there (as for every other opcode), so a value in the first
+// 64 KiB, which no process maps, or one not aligned for a pointer is no place to write to.
+void** answerSlot(VstIntPtr address) {
+  const uintptr_t bits = static_cast<uintptr_t>(address);
+  if (bits < 0x10000 || bits % alignof(void*) != 0) return nullptr;
+  return reinterpret_cast<void**>(bits);
 }
 
 }  // namespace
@@ -78,8 +88,8 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
       return getCurrentMidiProgram();
     case effGetSpeakerArrangement:
       // No arrangement: both answers are null.
-      if (value) *reinterpret_cast<void**>(value) = nullptr;
-      if (ptr) *static_cast<void**>(ptr) = nullptr;
+      if (void** input = answerSlot(value)) *input = nullptr;
+      if (void** output = answerSlot(reinterpret_cast<VstIntPtr>(ptr))) *output = nullptr;
       return 0;
     case effStartProcess:
       return startProcess();

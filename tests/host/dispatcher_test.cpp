@@ -135,6 +135,15 @@ TEST_F(Dispatcher, SpeakerArrangementAnswersNullInBothPointers) {
   EXPECT_EQ(outputArrangement, nullptr);
   // Null pointers from the host are not written through.
   EXPECT_EQ(plugin->dispatch(effGetSpeakerArrangement, 0, 0, nullptr), 0);
+  // Nor are the small numbers a host that fills every opcode alike passes in value, nor a
+  // misaligned address.
+  for (VstIntPtr notAPointer : {VstIntPtr(1), VstIntPtr(-1) & 0xFFFF, VstIntPtr(4096)})
+    EXPECT_EQ(plugin->dispatch(effGetSpeakerArrangement, 0, notAPointer, nullptr), 0) << notAPointer;
+  alignas(void*) char bytes[2 * sizeof(void*)];
+  std::memset(bytes, '#', sizeof(bytes));
+  EXPECT_EQ(plugin->dispatch(effGetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(bytes + 1), bytes + 1),
+            0);
+  for (char byte : bytes) EXPECT_EQ(byte, '#');
 }
 
 TEST_F(Dispatcher, TextRequestsWithNullBuffersAreIgnored) {
