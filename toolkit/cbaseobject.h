@@ -2,16 +2,19 @@
 // Whoever stores a pointer remembers it; whoever drops it forgets it.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 enum CMessageResult { kMessageUnknown = 0, kMessageNotified = 1 };
 
 class CBaseObject {
  public:
-  CBaseObject() : nbReference(1) { ++nbLivingObjects; }
-  virtual ~CBaseObject() { --nbLivingObjects; }
+  CBaseObject() : nbReference(1) { nbLivingObjects.fetch_add(1, std::memory_order_relaxed); }
+  virtual ~CBaseObject() { nbLivingObjects.fetch_sub(1, std::memory_order_relaxed); }
 
-  CBaseObject(const CBaseObject&) : nbReference(1) { ++nbLivingObjects; }
+  CBaseObject(const CBaseObject&) : nbReference(1) {
+    nbLivingObjects.fetch_add(1, std::memory_order_relaxed);
+  }
   CBaseObject& operator=(const CBaseObject&) { return *this; }
 
   // Destroys the object when the last reference goes.
@@ -25,9 +28,10 @@ class CBaseObject {
   int32_t getNbReference() const { return nbReference; }
 
   // Number of toolkit objects alive in the process (global fonts included), for leak checks.
-  static int32_t getNbLivingObjects() { return nbLivingObjects; }
+  // Counted from every thread that makes objects (hosts create plug-ins on worker threads).
+  static int32_t getNbLivingObjects() { return nbLivingObjects.load(std::memory_order_relaxed); }
 
  private:
   int32_t nbReference;
-  static inline int32_t nbLivingObjects = 0;
+  static inline std::atomic<int32_t> nbLivingObjects{0};
 };

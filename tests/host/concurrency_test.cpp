@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <thread>
+#include <vector>
 
 #include "plugin_test_support.h"
 
@@ -54,6 +55,32 @@ TEST(Concurrency, AudioThreadAndUserInterfaceShareTheEffectWithoutLocks) {
   plugin->dispatch(effSetProgram, 0, 6);
   EXPECT_EQ(plugin->dispatch(effGetProgram), 6);
   EXPECT_EQ(plugin->text(effGetProgramName), "Pelto(V1.02)");
+}
+
+TEST(Concurrency, InstancesCreatedOnSeveralThreadsAtOnce) {
+  // Hosts scan and create plug-ins on worker threads: each construction makes the editor's
+  // toolkit objects and starts the graphics library, each effClose stops it again.
+  const int kThreads = 4;
+  const int kInstancesPerThread = 3;
+  std::atomic<int> ready{0};
+  std::atomic<int> failures{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&] {
+      ready.fetch_add(1);
+      while (ready.load() < kThreads) std::this_thread::yield();
+      for (int i = 0; i < kInstancesPerThread; ++i) {
+        std::unique_ptr<LoadedPlugin> plugin = loadZarnith();
+        if (!plugin || plugin->effect()->numParams != 43) failures.fetch_add(1);
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(failures.load(), 0);
+  // The library still works for the next instance.
+  std::unique_ptr<LoadedPlugin> plugin = loadZarnith();
+  ASSERT_TRUE(plugin);
+  EXPECT_EQ(plugin->text(effGetProgramName), "Scr1(V1.02)");
 }
 
 }  // namespace
