@@ -3,16 +3,23 @@
 #include <X11/Xresource.h>
 #include <X11/Xutil.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
+#include <mutex>
 
+#include "toolkit/graphicsglobals.h"
 #include "toolkit/platform/platform_frame.h"
 #include "x11_error_trap.h"
 #include "x11_frame.h"
 
 namespace {
 
-X11Connection* instance = nullptr;
+// Changed under instanceMutex, which also guards the user count: hosts create and open
+// instances on several threads. The error handler reads it without the lock (it runs inside
+// Xlib calls, some of them made under the lock).
+std::atomic<X11Connection*> instance{nullptr};
+std::mutex instanceMutex;
 // Xlib's association table finds the frame of a window without a request to the server.
 XContext frameContext = 0;
 
@@ -36,32 +43,51 @@ Display* openDisplay() {
 }  // namespace
 
 X11Connection* X11Connection::acquire() {
-  if (instance) {
-    ++instance->userCount;
-    return instance;
+  std::lock_guard<std::mutex> lock(instanceMutex);
+  X11Connection* connection = instance.load(std::memory_order_relaxed);
+  if (!connection) {
+    Display* display = openDisplay();
+    if (!display) return nullptr;
+    connection = new X11Connection(display);
+    instance.store(connection, std::memory_order_relaxed);
+    GDIPlusGlobals::setShutdownHook(&X11Connection::closeUnused);
   }
-  Display* display = openDisplay();
-  if (!display) return nullptr;
-  instance = new X11Connection(display);
-  return instance;
+  ++connection->userCount;
+  return connection;
 }
 
 void X11Connection::release() {
-  if (!instance) return;
-  if (--instance->userCount > 0) return;
-  delete instance;
-  instance = nullptr;
+  std::lock_guard<std::mutex> lock(instanceMutex);
+  X11Connection* connection = instance.load(std::memory_order_relaxed);
+  if (!connection || connection->userCount == 0) return;
+  --connection->userCount;
+  // Without any toolkit object left (a frame always holds one, so this is only a safeguard)
+  // nothing would close the connection later.
+  if (connection->userCount == 0 && GDIPlusGlobals::getCount() == 0) {
+    instance.store(nullptr, std::memory_order_relaxed);
+    delete connection;
+  }
+}
+
+void X11Connection::closeUnused() {
+  std::lock_guard<std::mutex> lock(instanceMutex);
+  X11Connection* connection = instance.load(std::memory_order_relaxed);
+  if (!connection || connection->userCount > 0) return;
+  instance.store(nullptr, std::memory_order_relaxed);
+  delete connection;
 }
 
 X11Connection* X11Connection::current() {
-  return instance;
+  return instance.load(std::memory_order_relaxed);
 }
 
 int X11Connection::users() {
-  return instance ? instance->userCount : 0;
+  std::lock_guard<std::mutex> lock(instanceMutex);
+  X11Connection* connection = instance.load(std::memory_order_relaxed);
+  return connection ? connection->userCount : 0;
 }
 
-X11Connection::X11Connection(Display* display) : dpy(display), userCount(1), atomTable(), cursorCount(0) {
+X11Connection::X11Connection(Display* display) : dpy(display), userCount(0), atomTable(), cursorCount(0) {
   if (!frameContext) frameContext = XUniqueContext();
   static const char* const names[] = {"XdndAware",
                                       "XdndEnter",
@@ -127,7 +153,8 @@ Cursor X11Connection::fontCursor(unsigned int shape) {
 
 void X11Connection::onError(Display* display, XID resource, int errorCode) {
   // A request on a window the host destroyed under us: that frame must make no further calls.
-  if (!instance || display != instance->dpy) return;
+  X11Connection* connection = instance.load(std::memory_order_relaxed);
+  if (!connection || display != connection->dpy) return;
   if (errorCode != BadWindow && errorCode != BadDrawable) return;
-  if (X11Frame* frame = instance->findFrame(resource)) frame->windowLost();
+  if (X11Frame* frame = connection->findFrame(resource)) frame->windowLost();
 }

@@ -1,8 +1,13 @@
 // The toolkit's own connection to the X server, shared by every open frame of the process.
 //
 // A host's connection is never used: its Display belongs to another thread's event loop and to
-// its error handling. The first frame opens the connection (from $DISPLAY), every frame counts
-// itself in, and the last one out closes it, freeing the cursors made on it.
+// its error handling. The first frame opens the connection (from $DISPLAY) and every frame counts
+// itself in. The connection then stays open while the toolkit is in use at all (any frame or
+// bitmap alive, which for a plug-in means while any instance lives): Xlib and the graphics
+// libraries keep per-connection state that closing never fully gives back, so an editor opened
+// and closed a thousand times must not open a thousand connections. It is closed, freeing the
+// cursors made on it, when the graphics library shuts down with no frame left. Frames of
+// instances created on different threads count themselves in and out under one lock.
 #pragma once
 
 #include <X11/Xlib.h>
@@ -13,11 +18,13 @@ class X11Connection {
  public:
   // The open connection with one more user, or null when no display can be opened.
   static X11Connection* acquire();
-  // Drops a user; the last one closes the connection.
+  // Drops a user. The connection stays open for the next frame.
   static void release();
-  // The connection while some frame holds it, else null.
+  // Closes the connection when no frame uses it (the toolkit's last object is going).
+  static void closeUnused();
+  // The open connection, else null.
   static X11Connection* current();
-  // Users counted in (for tests of the open/close cycle).
+  // Frames counted in (for tests of the open/close cycle).
   static int users();
 
   Display* display() const { return dpy; }

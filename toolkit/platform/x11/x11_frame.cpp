@@ -75,6 +75,10 @@ X11Frame::X11Frame(CFrame* frame, X11Connection* connection, Window parent, cons
       eventMask(kBaseEventMask),
       root(0),
       windowSurface(nullptr),
+      visual(nullptr),
+      depth(0),
+      directCopy(false),
+      copyGC(nullptr),
       backBuffer(nullptr),
       hasDamage(false),
       grabbed(false),
@@ -103,7 +107,10 @@ bool X11Frame::createWindow(const XWindowAttributes& parentAttributes) {
   if (!window) return false;
   alive = true;
   connection->registerFrame(window, this);
-  windowSurface = cairo_xlib_surface_create(display, window, parentAttributes.visual, width, height);
+  visual = parentAttributes.visual;
+  depth = parentAttributes.depth;
+  directCopy = canCopyImageDirectly();
+  copyGC = XCreateGC(display, window, 0, nullptr);
   XMapWindow(display, window);
   return alive;
 }
@@ -124,6 +131,8 @@ X11Frame::~X11Frame() {
     if (alive && grabbed) XUngrabPointer(display, CurrentTime);
     if (windowSurface) cairo_surface_destroy(windowSurface);
     windowSurface = nullptr;
+    if (copyGC) XFreeGC(display, copyGC);
+    copyGC = nullptr;
     if (alive) XDestroyWindow(display, window);
     alive = false;
   }
@@ -333,7 +342,7 @@ void X11Frame::collectExposes() {
 }
 
 void X11Frame::paintDamage() {
-  if (!hasDamage || !alive || !windowSurface) return;
+  if (!hasDamage || !alive) return;
   const CRect updateRect = damage;
   hasDamage = false;
   // X11 promises no compositing: the tree always draws into a back buffer of the frame's size,
@@ -344,19 +353,74 @@ void X11Frame::paintDamage() {
   cairo_surface_t* source = bitmap ? static_cast<cairo_surface_t*>(bitmap->getPlatformImage()) : nullptr;
   if (!source) return;
   cairo_surface_flush(source);
-  cairo_t* cr = cairo_create(windowSurface);
-  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-  cairo_set_source_surface(cr, source, 0, 0);
-  cairo_rectangle(cr, updateRect.left, updateRect.top, updateRect.width(), updateRect.height());
-  cairo_fill(cr);
-  cairo_destroy(cr);
-  cairo_surface_flush(windowSurface);
+  if (directCopy) {
+    copyImageDirectly(source, updateRect);
+  } else if (cairo_surface_t* target = getWindowSurface()) {
+    cairo_t* cr = cairo_create(target);
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_surface(cr, source, 0, 0);
+    cairo_rectangle(cr, updateRect.left, updateRect.top, updateRect.width(), updateRect.height());
+    cairo_fill(cr);
+    cairo_destroy(cr);
+    cairo_surface_flush(target);
+  }
   XFlush(display);
 }
 
+bool X11Frame::canCopyImageDirectly() const {
+  // The back buffer's pixels are 32-bit words 0xAARRGGBB: a true-colour window of 24 or 32 bits
+  // with those colour masks and 32-bit pixels takes them as they are. Copying them with a plain
+  // image request keeps the graphics library's X11 backend, its per-display state and its caches
+  // out of every paint (closing a display never gives all of that back).
+  if (!visual || visual->c_class != TrueColor || (depth != 24 && depth != 32)) return false;
+  if (visual->red_mask != 0xFF0000 || visual->green_mask != 0xFF00 || visual->blue_mask != 0xFF) return false;
+  int count = 0;
+  XPixmapFormatValues* formats = XListPixmapFormats(display, &count);
+  bool fits = false;
+  for (int i = 0; i < count; ++i)
+    if (formats[i].depth == depth) fits = formats[i].bits_per_pixel == 32;
+  if (formats) XFree(formats);
+  return fits;
+}
+
+void X11Frame::copyImageDirectly(cairo_surface_t* source, const CRect& rect) {
+  if (cairo_image_surface_get_format(source) != CAIRO_FORMAT_ARGB32) return;
+  XImage image = {};
+  image.width = cairo_image_surface_get_width(source);
+  image.height = cairo_image_surface_get_height(source);
+  image.format = ZPixmap;
+  image.data = reinterpret_cast<char*>(cairo_image_surface_get_data(source));
+  // The words are in this machine's order; Xlib swaps them for a server of the other order.
+  const uint32_t probe = 1;
+  image.byte_order = *reinterpret_cast<const unsigned char*>(&probe) == 1 ? LSBFirst : MSBFirst;
+  image.bitmap_unit = 32;
+  image.bitmap_bit_order = image.byte_order;
+  image.bitmap_pad = 32;
+  image.depth = depth;
+  image.bytes_per_line = cairo_image_surface_get_stride(source);
+  image.bits_per_pixel = 32;
+  image.red_mask = visual->red_mask;
+  image.green_mask = visual->green_mask;
+  image.blue_mask = visual->blue_mask;
+  if (!image.data || !XInitImage(&image)) return;
+  CRect r(rect);
+  r.bound(CRect(0, 0, image.width, image.height));
+  if (r.isEmpty()) return;
+  XPutImage(display, window, copyGC, &image, r.left, r.top, r.left, r.top, static_cast<unsigned>(r.width()),
+            static_cast<unsigned>(r.height()));
+}
+
+cairo_surface_t* X11Frame::getWindowSurface() {
+  // Made on first use only: painting copies the back buffer without it on common displays.
+  if (!windowSurface && alive && visual)
+    windowSurface = cairo_xlib_surface_create(display, window, visual, width, height);
+  return windowSurface;
+}
+
 CDrawContext* X11Frame::createDrawContext() {
-  if (!alive || !windowSurface) return nullptr;
-  cairo_t* cr = cairo_create(windowSurface);
+  cairo_surface_t* target = alive ? getWindowSurface() : nullptr;
+  if (!target) return nullptr;
+  cairo_t* cr = cairo_create(target);
   CDrawContext* context = new CDrawContext(frame, cr, reinterpret_cast<void*>(window));
   cairo_destroy(cr);  // the context holds its own reference
   return context;

@@ -58,6 +58,9 @@ class X11Frame : public IPlatformFrame {
   void setKeyFocus(bool focused, Time time);
   void addDamage(const CRect& rect);
   void paintDamage();
+  bool canCopyImageDirectly() const;
+  void copyImageDirectly(cairo_surface_t* source, const CRect& rect);
+  cairo_surface_t* getWindowSurface();
   void collectExposes();
 
   // XDND target.
@@ -86,7 +89,11 @@ class X11Frame : public IPlatformFrame {
   long eventMask;
   Window root;
 
-  cairo_surface_t* windowSurface;
+  cairo_surface_t* windowSurface;  // for drawing on the window itself; made on first use
+  Visual* visual;
+  int depth;
+  bool directCopy;  // the back buffer's pixels suit the window as they are
+  GC copyGC;
   COffscreenContext* backBuffer;
   CRect damage;
   bool hasDamage;
