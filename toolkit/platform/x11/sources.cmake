@@ -7,6 +7,7 @@ list(APPEND TOOLKIT_PLATFORM_SOURCES
   platform/x11/x11_drag_container.cpp
   platform/x11/x11_error_trap.cpp
   platform/x11/x11_frame.cpp
+  platform/x11/x11_frame_dnd.cpp
   platform/x11/x11_input.cpp
 )
 
