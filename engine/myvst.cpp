@@ -1,11 +1,18 @@
 #include "myvst.h"
 
+#include <atomic>
 #include <cstring>
 
-#include "editor/myvstgui.h"
+namespace {
 
-AudioEffect* createEffectInstance(audioMasterCallback audioMaster) {
-  return new MyVst(audioMaster);
+// Installed once by the plug-in's entry glue; an effect made without one (the
+// engine's own tests and tools) has no editor.
+std::atomic<MyVst::EditorFactory> editorFactory{nullptr};
+
+}  // namespace
+
+void MyVst::setEditorFactory(EditorFactory factory) {
+  editorFactory.store(factory, std::memory_order_relaxed);
 }
 
 MyVst::MyVst(audioMasterCallback audioMaster) : AudioEffectX(audioMaster, kNumPrograms, kNumParams) {
@@ -30,8 +37,9 @@ MyVst::MyVst(audioMasterCallback audioMaster) : AudioEffectX(audioMaster, kNumPr
 
   buildFactoryBank();
 
-  // The editor attaches itself to the effect: its constructor calls setEditor.
-  new MyVstGUI(this);
+  // The editor comes after the bank and before program 0 is loaded, so it sees
+  // every value of the first program arrive.
+  if (const EditorFactory factory = editorFactory.load(std::memory_order_relaxed)) setEditor(factory(this));
 
   programsAreChunks(true);
   if (programs) setProgram(0);

@@ -27,6 +27,11 @@ class MyVst : public AudioEffectX {
   static const VstInt32 bufferLength =
       zarnith::ProcessingChain::bufferLength;  // scrambler samples per channel
 
+  // Makes the effect's editor; the effect owns what it returns.
+  using EditorFactory = AEffEditor* (*)(AudioEffect* effect);
+  // Process-wide: every effect created afterwards gets an editor from it.
+  static void setEditorFactory(EditorFactory factory);
+
   explicit MyVst(audioMasterCallback audioMaster);
   ~MyVst() override;
 

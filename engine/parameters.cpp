@@ -4,7 +4,6 @@
 
 #include "crt_random.h"
 #include "myvst.h"
-#include "toolkit/aeffguieditor.h"
 
 namespace {
 
@@ -168,7 +167,7 @@ void MyVst::setParameter(VstInt32 index, float value) {
       break;
   }
 
-  if (editor) static_cast<AEffGUIEditor*>(editor)->setParameter(index, value);
+  if (editor) editor->setParameter(index, value);
 }
 
 float MyVst::getParameter(VstInt32 index) {

@@ -26,6 +26,9 @@ class AEffEditor {
   virtual bool onKeyUp(VstKeyCode& /*keyCode*/) { return false; }
   virtual bool onWheel(float /*distance*/) { return false; }
   virtual bool setKnobMode(VstInt32 /*val*/) { return false; }
+  // The effect hands every parameter change on, from whatever thread made it:
+  // an editor may only store the value here, never draw.
+  virtual void setParameter(VstInt32 /*index*/, float /*value*/) {}
 
  protected:
   AudioEffect* effect;

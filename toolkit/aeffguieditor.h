@@ -25,7 +25,7 @@ class AEffGUIEditor : public AEffEditor, public VSTGUIEditorInterface {
   bool setKnobMode(VstInt32 val) override;
 
   // Called by the effect on every parameter change, from any thread: store only, never draw.
-  virtual void setParameter(VstInt32 /*index*/, float /*value*/) {}
+  void setParameter(VstInt32 /*index*/, float /*value*/) override {}
   virtual void draw(ERect* rect);
 
   void doIdleStuff() override;

@@ -39,10 +39,18 @@ void HostRecord::clear() {
   requests.clear();
 }
 
-TestHost::TestHost() : fx(new MyVst(hostCallback)) {
+namespace {
+
+// The plug-in's entry glue installs the same factory.
+MyVst* withEditorFactory(audioMasterCallback callback) {
+  MyVst::setEditorFactory([](AudioEffect* effect) -> AEffEditor* { return new MyVstGUI(effect); });
+  return new MyVst(callback);
+}
+
+}  // namespace
+
+TestHost::TestHost() : fx(withEditorFactory(hostCallback)) {
   fx->getAeffect()->user = &requests;
-  // The effect makes its own editor; until it does, the test host attaches one.
-  if (!fx->getEditor()) new MyVstGUI(fx);
 }
 
 TestHost::~TestHost() {

@@ -16,7 +16,7 @@ const float kNaN = std::numeric_limits<float>::quiet_NaN();
 const float kInf = std::numeric_limits<float>::infinity();
 
 TEST(DerivedValues, EnvelopeTimesAreTruncatedMilliseconds) {
-  MyVstProbe effect(quietHost);
+  MyVst effect(quietHost);
   // Program 0's Sens 0.055 sets both after the constructor's 0.02 and 0.002.
   EXPECT_EQ(effect.chainParameters().envTimeAMs.load(), 54);
   EXPECT_EQ(effect.chainParameters().envTimeBMs.load(), 54);
@@ -34,7 +34,7 @@ TEST(DerivedValues, EnvelopeTimesAreTruncatedMilliseconds) {
 }
 
 TEST(DerivedValues, EnvelopeTimesStayDefinedForAnyHostValue) {
-  MyVstProbe effect(quietHost);
+  MyVst effect(quietHost);
   for (float v : {-0.5f, -kInf, kNaN}) {
     effect.setParameter(zarnith::kParamSens, v);
     EXPECT_EQ(effect.chainParameters().envTimeAMs.load(), 0) << v;
@@ -49,7 +49,7 @@ TEST(DerivedValues, EnvelopeTimesStayDefinedForAnyHostValue) {
 }
 
 TEST(DerivedValues, BeatDivisionsArePowersOfTwoUpToSixtyFour) {
-  MyVstProbe effect(quietHost);
+  MyVst effect(quietHost);
   EXPECT_EQ(effect.chainParameters().beatDivisions.load(), 8u);  // BEAT 0.61 of program 0
   const struct {
     float v;
@@ -65,7 +65,7 @@ TEST(DerivedValues, BeatDivisionsArePowersOfTwoUpToSixtyFour) {
 }
 
 TEST(DerivedValues, ResumeClearsBothScramblerBuffers) {
-  MyVstProbe effect(quietHost);
+  MyVst effect(quietHost);
   for (int channel = 0; channel < 2; channel++) {
     for (VstInt32 i = 0; i < MyVst::bufferLength; i += 997)
       effect.processingChain().barBuffer[channel][i] = 0.5f;
@@ -80,7 +80,7 @@ TEST(DerivedValues, ResumeClearsBothScramblerBuffers) {
 }
 
 TEST(DerivedValues, AnEffectWithoutAHostCallbackStillWorks) {
-  MyVstProbe effect(nullptr);
+  MyVst effect(nullptr);
   effect.setParameterAutomated(zarnith::kParamFreq, 0.3f);
   EXPECT_EQ(effect.getParameter(zarnith::kParamFreq), 0.3f);
   EXPECT_FALSE(effect.beginEdit(0));

@@ -29,21 +29,37 @@ typedef std::vector<std::pair<VstInt32, float>> Calls;
 TEST_F(EditorLink, AttachingAnEditorSetsTheFlagAndTheEffectDeletesIt) {
   bool destroyed = false;
   {
-    MyVstProbe effect(loggingHost);
+    MyVst effect(loggingHost);
     EXPECT_EQ(effect.getAeffect()->flags, 0x30);
     RecordingEditor* editor = new RecordingEditor(&effect, nullptr, &destroyed);
-    EXPECT_EQ(effect.editor, editor);
+    EXPECT_EQ(effect.getEditor(), editor);
     EXPECT_EQ(effect.getAeffect()->flags, 0x31);
   }
   EXPECT_TRUE(destroyed);
-  MyVstProbe effect(loggingHost);
+  MyVst effect(loggingHost);
   RecordingEditor editor(&effect);
   effect.setEditor(nullptr);
   EXPECT_EQ(effect.getAeffect()->flags, 0x30);
 }
 
+TEST_F(EditorLink, TheInstalledFactoryMakesTheEditorBeforeProgramZeroLoads) {
+  static RecordingEditor* made = nullptr;
+  MyVst::setEditorFactory(
+      [](AudioEffect* effect) -> AEffEditor* { return made = new RecordingEditor(effect); });
+  MyVst effect(loggingHost);
+  MyVst::setEditorFactory(nullptr);
+  ASSERT_NE(made, nullptr);
+  EXPECT_EQ(effect.getEditor(), made);
+  EXPECT_EQ(effect.getAeffect()->flags, 0x31);
+  // The whole of program 0 reached the editor, ending with the bypass switched off.
+  ASSERT_FALSE(made->received.empty());
+  EXPECT_EQ(made->received.front(), std::make_pair(VstInt32{zarnith::kParamFreq}, 0.48f));
+  EXPECT_EQ(made->received.back(), std::make_pair(VstInt32{zarnith::kParamBypass}, 0.0f));
+  EXPECT_EQ(MyVst(loggingHost).getEditor(), nullptr);  // no factory, no editor
+}
+
 TEST_F(EditorLink, FilterTypeLightsOneIndicatorBeforeItsOwnForwarding) {
-  MyVstProbe effect(loggingHost);
+  MyVst effect(loggingHost);
   RecordingEditor* editor = new RecordingEditor(&effect);
   effect.setParameter(zarnith::kParamFilterType, 0.5f);
   EXPECT_EQ(editor->received, (Calls{{35, 0.0f}, {36, 0.0f}, {37, 0.0f}, {36, 1.0f}, {6, 0.5f}}));
@@ -70,7 +86,7 @@ TEST_F(EditorLink, FilterTypeLightsOneIndicatorBeforeItsOwnForwarding) {
 }
 
 TEST_F(EditorLink, SyncAndMultiplierResendTheRate) {
-  MyVstProbe effect(loggingHost);
+  MyVst effect(loggingHost);
   RecordingEditor* editor = new RecordingEditor(&effect);
   effect.setParameter(zarnith::kParamLfoRate, 0.4f);
   editor->received.clear();
@@ -90,7 +106,7 @@ TEST_F(EditorLink, SyncAndMultiplierResendTheRate) {
 }
 
 TEST_F(EditorLink, EveryIndexIsForwardedEvenThoseThatStoreNothing) {
-  MyVstProbe effect(loggingHost);
+  MyVst effect(loggingHost);
   RecordingEditor* editor = new RecordingEditor(&effect);
   for (VstInt32 index : {14, 18, 20, 27, 35, 38, 41, 43, 100, -1}) {
     editor->received.clear();
@@ -100,7 +116,7 @@ TEST_F(EditorLink, EveryIndexIsForwardedEvenThoseThatStoreNothing) {
 }
 
 TEST_F(EditorLink, ProgramChangeReachesTheEditorInProgramOrder) {
-  MyVstProbe effect(loggingHost);
+  MyVst effect(loggingHost);
   RecordingEditor* editor = new RecordingEditor(&effect);
   effect.setProgram(1);
   std::vector<VstInt32> order;
@@ -113,7 +129,7 @@ TEST_F(EditorLink, ProgramChangeReachesTheEditorInProgramOrder) {
 }
 
 TEST_F(EditorLink, AutomatedChangeReachesEffectAndEditorBeforeTheHost) {
-  MyVstProbe effect(loggingHost);
+  MyVst effect(loggingHost);
   RecordingEditor* editor = new RecordingEditor(&effect, &log);
   log.clear();
   editor->beginEdit(0);
@@ -130,7 +146,7 @@ TEST_F(EditorLink, AutomatedChangeReachesEffectAndEditorBeforeTheHost) {
 }
 
 TEST_F(EditorLink, WithoutAnEditorEveryEditorRequestAnswersZero) {
-  MyVstProbe effect(loggingHost);
+  MyVst effect(loggingHost);
   effect.setEditor(nullptr);
   EXPECT_EQ(effect.getAeffect()->flags & effFlagsHasEditor, 0);
   ERect* rect = reinterpret_cast<ERect*>(0x1);
@@ -149,7 +165,7 @@ TEST_F(EditorLink, WithoutAnEditorEveryEditorRequestAnswersZero) {
 }
 
 TEST_F(EditorLink, EditorRequestsFromTheHostReachTheEditor) {
-  MyVstProbe effect(loggingHost);
+  MyVst effect(loggingHost);
   RecordingEditor* editor = new RecordingEditor(&effect);
   ERect* rect = nullptr;
   EXPECT_EQ(effect.dispatcher(effEditGetRect, 0, 0, &rect, 0.0f), 1);

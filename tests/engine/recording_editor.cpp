@@ -16,6 +16,6 @@ bool RecordingEditor::onKeyUp(VstKeyCode& keyCode) {
 }
 
 bool RecordingEditor::open(void* ptr) {
-  AEffGUIEditor::open(ptr);
+  AEffEditor::open(ptr);
   return openAnswer;
 }

@@ -6,24 +6,20 @@
 #include <vector>
 
 #include "engine/myvst.h"
-#include "toolkit/aeffguieditor.h"
+#include "host/aeffeditor.h"
+#include "host/audioeffect.h"
 
-// A probe starts without the effect's own
-// editor, so that tests can attach a recording one.
-class MyVstProbe : public MyVst {
- public:
-  explicit MyVstProbe(audioMasterCallback audioMaster) : MyVst(audioMaster) {
-    delete editor;
-    setEditor(nullptr);
-  }
-  using MyVst::editor;
-};
+// The knob modes a host selects.
+enum { kCircularMode = 0, kLinearMode = 2 };
 
-class RecordingEditor : public AEffGUIEditor {
+// Attaches itself to the effect as it is made, as the plug-in's editor does.
+class RecordingEditor : public AEffEditor {
  public:
   explicit RecordingEditor(AudioEffect* effect, std::vector<std::string>* log = nullptr,
                            bool* destroyed = nullptr)
-      : AEffGUIEditor(effect), log(log), destroyed(destroyed) {}
+      : AEffEditor(effect), log(log), destroyed(destroyed) {
+    if (effect) effect->setEditor(this);
+  }
   ~RecordingEditor() override {
     if (destroyed) *destroyed = true;
   }
@@ -32,7 +28,21 @@ class RecordingEditor : public AEffGUIEditor {
   bool onKeyDown(VstKeyCode& keyCode) override;
   bool onKeyUp(VstKeyCode& keyCode) override;
   bool open(void* ptr) override;
+  bool getRect(ERect** r) override {
+    *r = &rect;
+    return true;
+  }
+  bool setKnobMode(VstInt32 mode) override {
+    knobMode = mode;
+    return true;
+  }
+  VstInt32 getKnobMode() const { return knobMode; }
+  // A gesture on a control, as a knob reports it.
+  void beginEdit(VstInt32 index) { effect->beginEdit(index); }
+  void endEdit(VstInt32 index) { effect->endEdit(index); }
 
+  ERect rect{0, 0, 405, 428};
+  VstInt32 knobMode = 0;
   std::vector<std::pair<VstInt32, float>> received;
   std::vector<VstKeyCode> keys;
   bool keyAnswer = true;
