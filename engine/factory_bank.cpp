@@ -110,7 +110,7 @@ const FactoryProgram kFactoryBank[MyVst::kNumPrograms] = {
 void MyVst::setRecordDefaults(ProgramRecord& record) {
   using namespace zarnith;
   // Slots without a default of their own start at 0.0.
-  for (float& value : record.values) value = 0.0f;
+  for (ProgramSlot& value : record.values) value = 0.0f;
   for (ParameterId p : {kParamLfoDepth, kParamLfoRate, kParamEnvDepth, kParamBitCrusher, kParamFilterType,
                         kParamSens, kParamModType})
     record.values[programSlotOf(p)] = 1.0f;

@@ -10,11 +10,26 @@
 #include "engine/processing_chain.h"
 #include "host/audioeffectx.h"
 
+// A program slot: host automation writes the current program's slots while the
+// user-interface thread loads, randomises, saves and restores programs, so each
+// slot is read and written whole (relaxed, as the working values are), without a lock.
+class ProgramSlot {
+ public:
+  ProgramSlot& operator=(float value) {
+    bits.store(value, std::memory_order_relaxed);
+    return *this;
+  }
+  operator float() const { return bits.load(std::memory_order_relaxed); }
+
+ private:
+  std::atomic<float> bits{0.0f};
+};
+
 // One program: the values of the named parameters in their slots, and a name.
 struct ProgramRecord {
   static const int kNumSlots = zarnith::kProgramSlotCount;
   static const int kNameSize = 24;  // 23 characters and the terminator
-  float values[kNumSlots];
+  ProgramSlot values[kNumSlots];
   char name[kNameSize];
 };
 

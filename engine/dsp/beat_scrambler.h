@@ -110,6 +110,13 @@ ZARNITH_ALWAYS_INLINE void scramblerAdvance(BeatScrambler& s, const ScramblerTim
   s.playPos = static_cast<int32_t>(playPos);
 }
 
+// What the bar buffer keeps of a record sample: a NaN or infinity (a broken
+// input sample) is kept as silence, or the scrambler would play it back until
+// the bar is recorded over. Finite samples are kept as they are.
+inline float recordable(float x) {
+  return x - x == 0.0f ? x : 0.0f;
+}
+
 // Record and routing of one frame: stores the record mix at recordPos, runs
 // the fades, reads the played pair at playPos and routes dry (X), filtered (F)
 // and played signals to the output pair. Values stay in double until stored.
@@ -129,8 +136,8 @@ inline void scramblerRecordAndRoute(BeatScrambler& s, float* barLeft, float* bar
     recL += (1.0 - w) * outL;
     recR += (1.0 - w) * outR;
   }
-  barLeft[s.recordPos] = static_cast<float>(recL);
-  barRight[s.recordPos] = static_cast<float>(recR);
+  barLeft[s.recordPos] = recordable(static_cast<float>(recL));
+  barRight[s.recordPos] = recordable(static_cast<float>(recR));
 
   if (s.fadeInActive) {
     s.playGain = static_cast<float>(s.playGain + 0.01);

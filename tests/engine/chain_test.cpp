@@ -280,6 +280,27 @@ TEST(ProcessingRecovery, NonFiniteAndHugeInputRecoversWithinAFewFrames) {
   }
 }
 
+TEST(ProcessingRecovery, OneNonFiniteSampleIsNotReplayedByTheScrambler) {
+  for (float bad : {kNan, kInf}) {
+    // A fresh random sequence for each, so the slices played are the same every run.
+    onFreshThread([bad] {
+      TestHost host;
+      host.effect->setProgram(2);  // "Scram": the dry input recorded, slices of it played back
+      std::vector<float> l, r;
+      const int block = 512, blocks = 2 * 88200 / block;  // two bars
+      makeTestSignal(l, r, block * blocks, 22050);
+      const int at = 10000;  // a position a later slice of this bar plays back
+      l[at] = bad;
+      for (int b = 0; b < blocks; b++) {
+        host.process(l, r, block, b * block);
+        host.advance(block);
+        const std::vector<float> out(l.begin() + b * block, l.begin() + (b + 1) * block);
+        if (b > at / block) ASSERT_TRUE(allFinite(out)) << bad << " block " << b;
+      }
+    });
+  }
+}
+
 TEST(ProcessingTime, UnusableRecordsNeverFault) {
   VstTimeInfo bad[6];
   for (VstTimeInfo& t : bad) t = standardTime();

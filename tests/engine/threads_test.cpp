@@ -14,8 +14,8 @@
 TEST(Threads, ProcessingWhileParametersAndProgramsChange) {
   TestHost host;
   MyVst& fx = *host.effect;
-  fx.setParameter(zarnith::kParamRandBeatFType,
-                  1.0f);  // random filter types: indicators set from the audio thread
+  // Random filter types: the indicators are set from the audio thread.
+  fx.setParameter(zarnith::kParamRandBeatFType, 1.0f);
   std::atomic<bool> stop{false};
   std::atomic<long> blocks{0};
   bool finite = true;
@@ -53,4 +53,37 @@ TEST(Threads, ProcessingWhileParametersAndProgramsChange) {
   audio.join();
   EXPECT_GT(blocks.load(), 0);
   EXPECT_TRUE(finite);
+}
+
+// Host automation writes the current program's slots while the user-interface
+// thread switches, randomises, saves and restores programs: the bank itself is
+// shared, slot by slot.
+TEST(Threads, AutomationWhileTheBankChanges) {
+  TestHost host;
+  MyVst& fx = *host.effect;
+  std::atomic<bool> stop{false};
+  std::atomic<long> automated{0};
+
+  std::thread automation([&] {
+    for (int round = 0; !stop.load(); round++) {
+      fx.setParameter(zarnith::kParamFreq, (round % 10) / 10.0f);
+      fx.setParameter(zarnith::kParamScramblerOffset, (round % 7) / 7.0f);
+      fx.setParameter(zarnith::kParamLfoRateMult, 0.5f);  // reads the program's Sync slot
+      automated++;
+    }
+  });
+
+  for (int round = 0; round < 200 || automated.load() < 200; round++) {
+    fx.setProgram(round % 32);
+    if (round % 3 == 0) fx.setParameter(zarnith::kParamRandomise, 1.0f);
+    void* data = nullptr;
+    const VstInt32 size = fx.getChunk(&data, false);
+    std::vector<unsigned char> saved(static_cast<unsigned char*>(data),
+                                     static_cast<unsigned char*>(data) + size);
+    EXPECT_EQ(fx.setChunk(saved.data(), size, false), 1);
+    if (round > 100000) break;
+  }
+  stop.store(true);
+  automation.join();
+  EXPECT_GT(automated.load(), 0);
 }
