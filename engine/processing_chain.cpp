@@ -158,6 +158,9 @@ void runFrames(ProcessingChain& chain, ChainParameters& params, float** inputs, 
   LadderChannel left = chain.ladder[0];
   LadderChannel right = chain.ladder[1];
 #endif
+  // Broken input is rare: its blocks alone check what they record.
+  const bool brokenInput = scramblerOn && sampleFrames > 0 &&
+                           (anyNonFinite(inputs[0], sampleFrames) || anyNonFinite(inputs[1], sampleFrames));
   float cutoff = chain.cutoffState.load(kRelaxed);
   float envelope = chain.envelopeState;
   uint32_t counter = chain.lfoSampleCounter;
@@ -249,6 +252,10 @@ void runFrames(ProcessingChain& chain, ChainParameters& params, float** inputs, 
         scramblerRecordAndRoute(scrambler, barLeft, barRight, dryL, dryR, out1[i], out2[i],
                                 params.scramblerDry.load(kRelaxed), params.scramblerWet.load(kRelaxed),
                                 params.dryWetMix.load(kRelaxed));
+        if (ZARNITH_UNLIKELY(brokenInput)) {
+          keepRecordFinite(barLeft[scrambler.recordPos]);
+          keepRecordFinite(barRight[scrambler.recordPos]);
+        }
         scrambler.recordPos++;
         scrambler.barPos++;
         if (barLength <= scrambler.barPos) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 #include "engine/dsp/conversions.h"
 
@@ -110,11 +111,22 @@ ZARNITH_ALWAYS_INLINE void scramblerAdvance(BeatScrambler& s, const ScramblerTim
   s.playPos = static_cast<int32_t>(playPos);
 }
 
-// What the bar buffer keeps of a record sample: a NaN or infinity (a broken
-// input sample) is kept as silence, or the scrambler would play it back until
-// the bar is recorded over. Finite samples are kept as they are.
-inline float recordable(float x) {
-  return x - x == 0.0f ? x : 0.0f;
+// What the bar buffer keeps of a record sample: a NaN or infinity (from a
+// broken input sample) is kept as silence, or the scrambler would play it back
+// until the bar is recorded over. Finite samples are kept as they are.
+inline void keepRecordFinite(float& recorded) {
+  if (!(recorded - recorded == 0.0f)) recorded = 0.0f;
+}
+
+// Whether a block of samples holds a NaN or an infinity (all exponent bits set).
+inline bool anyNonFinite(const float* samples, int32_t count) {
+  uint32_t exponents = 0;
+  for (int32_t i = 0; i < count; i++) {
+    uint32_t bits;
+    std::memcpy(&bits, samples + i, sizeof(bits));
+    exponents |= (~bits & 0x7f800000u) == 0 ? 1u : 0u;
+  }
+  return exponents != 0;
 }
 
 // Record and routing of one frame: stores the record mix at recordPos, runs
@@ -136,8 +148,8 @@ inline void scramblerRecordAndRoute(BeatScrambler& s, float* barLeft, float* bar
     recL += (1.0 - w) * outL;
     recR += (1.0 - w) * outR;
   }
-  barLeft[s.recordPos] = recordable(static_cast<float>(recL));
-  barRight[s.recordPos] = recordable(static_cast<float>(recR));
+  barLeft[s.recordPos] = static_cast<float>(recL);
+  barRight[s.recordPos] = static_cast<float>(recR);
 
   if (s.fadeInActive) {
     s.playGain = static_cast<float>(s.playGain + 0.01);

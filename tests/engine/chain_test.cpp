@@ -295,7 +295,9 @@ TEST(ProcessingRecovery, OneNonFiniteSampleIsNotReplayedByTheScrambler) {
         host.process(l, r, block, b * block);
         host.advance(block);
         const std::vector<float> out(l.begin() + b * block, l.begin() + (b + 1) * block);
-        if (b > at / block) ASSERT_TRUE(allFinite(out)) << bad << " block " << b;
+        if (b > at / block) {
+          ASSERT_TRUE(allFinite(out)) << bad << " block " << b;
+        }
       }
     });
   }
