@@ -506,7 +506,7 @@ std::vector<std::pair<std::string, std::string>> ClapPluginLibrary::describe(AEf
   const clap_plugin_t* plugin = host.plugin();
   const clap_plugin_descriptor_t* desc = plugin->desc;
   auto add = [&lines](const std::string& key, const std::string& value) { lines.push_back({key, value}); };
-  char text[512];
+  char text[2048];  // room for a parameter's name, value text and flags
   const clap_version_t& entryVersion = library_->entry()->clap_version;
   std::snprintf(text, sizeof(text), "%u.%u.%u", entryVersion.major, entryVersion.minor,
                 entryVersion.revision);

@@ -1,42 +1,25 @@
 // zarnith.clap's editor embedded in a host's X11 window through set_parent: idled by
 // the host's timer (or main-thread callbacks without one), and a knob drag reaching the
 // host as a gesture with its values. Needs a display (Xvfb).
-#include <gtest/gtest.h>
-// clang-format off
-#include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
-// clang-format on
-
 #include <chrono>
-#include <cstdlib>
-#include <functional>
 #include <thread>
 
 #include "clap_test_support.h"
+#include "x11_test_host.h"
 
 namespace {
 
 class ClapEditor : public ClapFixture {
  protected:
   void SetUp() override {
-    const char* name = std::getenv("DISPLAY");
-    if (!name || !*name) GTEST_SKIP() << "no DISPLAY";
+    SKIP_WITHOUT_DISPLAY();
     ClapFixture::SetUp();
-    for (int attempt = 0; attempt < 200 && !dpy; ++attempt) {
-      dpy = XOpenDisplay(nullptr);
-      if (!dpy) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    ASSERT_NE(dpy, nullptr);
-    parent = XCreateSimpleWindow(dpy, DefaultRootWindow(dpy), 0, 0, 428, 405, 0, 0, 0);
-    XMapWindow(dpy, parent);
-    XSync(dpy, False);
+    x11.reset(new x11test::TestHost());
+    parent = x11->createWindow(428, 405);
   }
   void TearDown() override {
     host.reset();
-    if (dpy) {
-      XDestroyWindow(dpy, parent);
-      XCloseDisplay(dpy);
-    }
+    x11.reset();
     ClapFixture::TearDown();
   }
 
@@ -71,31 +54,20 @@ class ClapEditor : public ClapFixture {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
   }
-  void moveTo(int x, int y) {
-    Window child;
-    int rootX = 0, rootY = 0;
-    XTranslateCoordinates(dpy, parent, DefaultRootWindow(dpy), x, y, &rootX, &rootY, &child);
-    XTestFakeMotionEvent(dpy, DefaultScreen(dpy), rootX, rootY, CurrentTime);
-    XSync(dpy, False);
-  }
-  void button(bool down) {
-    XTestFakeButtonEvent(dpy, 1, down ? True : False, CurrentTime);
-    XSync(dpy, False);
-  }
   void dragFreqUp() {
-    moveTo(60, 78);  // the Freq knob
+    x11->moveTo(parent, 60, 78);  // the Freq knob
     pumpFor(30);
-    button(true);
+    x11->button(1, true);
     pumpFor(20);
     for (int y = 76; y >= 56; y -= 4) {
-      moveTo(60, y);
+      x11->moveTo(parent, 60, y);
       pumpFor(10);
     }
-    button(false);
+    x11->button(1, false);
     pumpFor(60);
   }
 
-  Display* dpy = nullptr;
+  std::unique_ptr<x11test::TestHost> x11;
   Window parent = 0;
   std::unique_ptr<ClapHost> host;
   const clap_plugin_gui_t* gui = nullptr;
