@@ -1,10 +1,8 @@
 // The LV2 plug-in driven through lilv as a host drives it: run() allocates and
 // locks nothing, and without musical time (no event port, or no position on it)
 // it sounds as the 2.4 library does when its host gives no time.
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <lilv/lilv.h>
-#include <pthread.h>
 
 #include <cmath>
 #include <cstring>
@@ -13,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "allocation_counter.h"
 #include "formats/lv2/lv2_ports.h"
 #include "lv2/atom/forge.h"
 #include "lv2/midi/midi.h"
@@ -21,39 +20,9 @@
 #include "lv2/urid/urid.h"
 #include "plugin_loader.h"
 
-extern "C" void* __libc_malloc(size_t size);
-extern "C" void* __libc_calloc(size_t count, size_t size);
-extern "C" void* __libc_realloc(void* pointer, size_t size);
-extern "C" void* __libc_memalign(size_t alignment, size_t size);
-
-namespace {
-thread_local bool counting = false;
-thread_local long allocations = 0, locks = 0;
-}  // namespace
-
-// Every allocation of the process goes through these (operator new included), the
-// plug-in's own as well: it resolves malloc in the executable first.
-extern "C" void* malloc(size_t size) {
-  if (counting) allocations++;
-  return __libc_malloc(size);
-}
-extern "C" void* calloc(size_t count, size_t size) {
-  if (counting) allocations++;
-  return __libc_calloc(count, size);
-}
-extern "C" void* realloc(void* pointer, size_t size) {
-  if (counting) allocations++;
-  return __libc_realloc(pointer, size);
-}
-extern "C" void* memalign(size_t alignment, size_t size) {
-  if (counting) allocations++;
-  return __libc_memalign(alignment, size);
-}
-extern "C" int pthread_mutex_lock(pthread_mutex_t* mutex) {
-  static auto real = reinterpret_cast<int (*)(pthread_mutex_t*)>(dlsym(RTLD_NEXT, "pthread_mutex_lock"));
-  if (counting) locks++;
-  return real(mutex);
-}
+using realtime::allocations;
+using realtime::counting;
+using realtime::locks;
 
 namespace {
 
