@@ -30,5 +30,8 @@ cmake --build build-mingw32 -j"$jobs" --target zarnith
 cmake --build build-mingw64 -j"$jobs"
 ctest --test-dir build-mingw32 -L static --output-on-failure
 export WINEPREFIX="$PWD/build-mingw64/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-xvfb-run -a sh -c '/usr/lib/wine/wine64 wineboot -i && ctest --test-dir build-mingw64 --output-on-failure -j"$0";
-                   status=$?; /usr/lib/wine/wineserver -k; exit $status' "$jobs"
+# A fresh prefix has no Arial: as on Linux, the metric-compatible Liberation Sans stands in.
+fonts='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes'
+xvfb-run -a sh -c 'wine=/usr/lib/wine/wine64; $wine wineboot -i && $wine reg add "$1" /v Arial /d "Liberation Sans" /f >/dev/null &&
+                   ctest --test-dir build-mingw64 --output-on-failure -j"$0"; status=$?; /usr/lib/wine/wineserver -k; exit $status' \
+  "$jobs" "$fonts"

@@ -17,6 +17,23 @@ INT fontStyle(int32_t style) {
   return result;
 }
 
+// A font of the system's generic sans-serif family. Its family object is asked for afresh
+// and let go at once: a family kept across a shutdown of GDI+ would dangle.
+Gdiplus::Font* genericSansSerif(Gdiplus::REAL emSize, INT style) {
+  Gdiplus::GpFontFamily* generic = nullptr;
+  if (Gdiplus::DllExports::GdipGetGenericFontFamilySansSerif(&generic) != Gdiplus::Ok || !generic)
+    return nullptr;
+  WCHAR familyName[LF_FACESIZE];
+  Gdiplus::Status named = Gdiplus::DllExports::GdipGetFamilyName(generic, familyName, LANG_NEUTRAL);
+  Gdiplus::DllExports::GdipDeleteFontFamily(generic);
+  if (named != Gdiplus::Ok) return nullptr;
+  return new Gdiplus::Font(familyName, emSize, style, Gdiplus::UnitPixel);
+}
+
+bool usable(Gdiplus::Font* font) {
+  return font && font->GetLastStatus() == Gdiplus::Ok && font->IsAvailable();
+}
+
 }  // namespace
 
 void* platformCreateFont(const char* name, int32_t size, int32_t style) {
@@ -24,12 +41,11 @@ void* platformCreateFont(const char* name, int32_t size, int32_t style) {
   zarnith::WideText family(name ? name : "", kMaxFamilyName);
   auto emSize = static_cast<Gdiplus::REAL>(size);
   auto* font = new Gdiplus::Font(family.get(), emSize, fontStyle(style), Gdiplus::UnitPixel);
-  if (font->GetLastStatus() != Gdiplus::Ok || !font->IsAvailable()) {
+  if (!usable(font)) {
     delete font;
-    font = new Gdiplus::Font(Gdiplus::FontFamily::GenericSansSerif(), emSize, fontStyle(style),
-                             Gdiplus::UnitPixel);
+    font = genericSansSerif(emSize, fontStyle(style));
   }
-  if (font->GetLastStatus() != Gdiplus::Ok) {
+  if (!usable(font)) {
     delete font;
     return nullptr;
   }
