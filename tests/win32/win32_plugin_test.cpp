@@ -124,9 +124,9 @@ TEST_F(Win32PluginTest, HundredOpenCloseCyclesLeaveNothingBehind) {
   plugin->dispatch(effEditClose);
   std::printf(
       "editor open (window and first paint): %.2f ms; idle without changes: %.1f us;\n"
-      "GDI objects %lu -> %lu, USER objects %lu -> %lu, committed memory %+.0f kB after %d cycles\n",
+      "GDI objects %lu -> %lu, USER objects %lu -> %lu, committed memory %.0f kB %+.0f kB after %d cycles\n",
       openSeconds / kCycles * 1e3, idleSeconds * 1e6, gdiBefore, gdi(), userBefore, user(),
-      (double(memory()) - double(memoryBefore)) / 1024.0, kCycles);
+      double(memoryBefore) / 1024.0, (double(memory()) - double(memoryBefore)) / 1024.0, kCycles);
 }
 
 }  // namespace
