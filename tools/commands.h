@@ -13,3 +13,4 @@ int runView(int argc, char** argv);
 int runState(int argc, char** argv);
 int runDiff(int argc, char** argv);
 int runAutomationTemplate(int argc, char** argv);
+int runValidate(int argc, char** argv);

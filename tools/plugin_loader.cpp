@@ -236,7 +236,7 @@ VstIntPtr ZARNITH_CALL LoadedPlugin::hostCallback(AEffect* effect, VstInt32 opco
 
 VstIntPtr LoadedPlugin::answer(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, float opt) {
   HostRequest request{opcode, index, value, opt, effect};
-  {
+  if (options_.recordRequests) {
     std::lock_guard<std::mutex> lock(requestsMutex_);
     requests_.push_back(request);
   }

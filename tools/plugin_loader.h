@@ -28,6 +28,8 @@ class LoadedPlugin {
   struct Options {
     VstIntPtr versionAnswer = 2400;             // 0 plays a host too old for the plug-in
     PluginFormat format = PluginFormat::kAuto;  // kAuto: from the path (.lv2, .clap), else the default
+    // False answers without keeping requests(): no lock and no allocation inside the plug-in's calls.
+    bool recordRequests = true;
   };
   // The format used when neither the options nor the path say (zarnith-host's --format).
   static void setDefaultFormat(PluginFormat format);

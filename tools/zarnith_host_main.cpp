@@ -22,6 +22,9 @@ const Command kCommands[] = {
      runAutomationTemplate},
     {"state", "state show|save|load ...   the plug-in's saved state as hex or JSON (--help)", runState},
     {"diff", "diff A B [--max-db DB]   null test of two audio files", runDiff},
+    {"validate",
+     "validate [PLUGIN.so] [--strictness 1..10] [--only NAMES] [--seed N] [--json]   check a plug-in",
+     runValidate},
 #ifdef ZARNITH_HAVE_VIEW
     {"view", "view [PLUGIN.so] [--screenshot FILE.png --after MS]   open the editor in a window", runView},
 #endif
