@@ -3,6 +3,7 @@
 // crash names its opcode and the rest still run.
 #include <poll.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -123,9 +124,26 @@ bool skipped(VstInt32 opcode) {
   return opcode == effClose || opcode == effEditOpen;
 }
 
+// The call a child is making, in memory shared with the parent: a crash is reported with it.
+char* currentCall = nullptr;
+const size_t kCallTextSize = 160;
+
+void announceCall(VstInt32 index, VstIntPtr value, const void* ptr, float opt) {
+  if (!currentCall) return;
+  std::snprintf(currentCall, kCallTextSize, "index %d, value %s, ptr %s, opt %g", index,
+                value > 4096 || value < -4096 ? "a buffer" : std::to_string(value).c_str(),
+                ptr ? "a buffer" : "null", opt);
+}
+
+VstIntPtr call(LoadedPlugin& plugin, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
+  announceCall(index, value, ptr, opt);
+  return plugin.dispatch(opcode, index, value, ptr, opt);
+}
+
 // Runs work in a child of this process; an empty answer when it returned, else what happened.
 template <typename Work>
 std::string isolated(Work work) {
+  if (currentCall) currentCall[0] = 0;
   std::fflush(nullptr);
   const pid_t child = fork();
   if (child < 0) return "could not fork";
@@ -145,11 +163,12 @@ std::string isolated(Work work) {
     if (elapsedMs > kOpcodeTimeoutMs) {
       kill(child, SIGKILL);
       waitpid(child, &status, 0);
-      return "hung";
+      return "hung" + (currentCall && currentCall[0] ? " with " + std::string(currentCall) : std::string());
     }
     poll(nullptr, 0, 1);
   }
-  if (WIFSIGNALED(status)) return std::string("crashed (") + strsignal(WTERMSIG(status)) + ")";
+  const std::string with = currentCall && currentCall[0] ? " with " + std::string(currentCall) : "";
+  if (WIFSIGNALED(status)) return std::string("crashed (") + strsignal(WTERMSIG(status)) + ")" + with;
   if (WEXITSTATUS(status) != 0) return "exited with status " + std::to_string(WEXITSTATUS(status));
   return "";
 }
@@ -175,6 +194,8 @@ void eachOpcode(CheckContext& context, const char* mode, void (*calls)(LoadedPlu
                 std::vector<std::string>* faults) {
   std::unique_ptr<LoadedPlugin> shared = started(context);
   if (!shared) return;
+  void* memory = mmap(nullptr, kCallTextSize, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+  currentCall = memory == MAP_FAILED ? nullptr : static_cast<char*>(memory);
   const bool forkCopies = threadCount() == 1;
   for (VstInt32 opcode = -1; opcode <= kHighestOpcode; ++opcode) {
     if (skipped(opcode)) continue;
@@ -190,6 +211,7 @@ void eachOpcode(CheckContext& context, const char* mode, void (*calls)(LoadedPlu
       Random random(context.seed() + static_cast<uint32_t>(opcode));
       calls(*plugin, opcode, random);
       // The instance must still process after the request.
+      if (currentCall) std::snprintf(currentCall, kCallTextSize, "the block processed after it");
       AudioBlock block(plugin->effect()->numInputs, plugin->effect()->numOutputs, kBlock);
       processBlock(*plugin, block, Signal::kNoise, kBlock, random);
       _exit(0);
@@ -220,16 +242,16 @@ void validBufferCalls(LoadedPlugin& plugin, VstInt32 opcode, Random& random) {
           events->numEvents = 2;
           events->events[0] = reinterpret_cast<VstEvent*>(&notes[0]);
           events->events[1] = reinterpret_cast<VstEvent*>(&notes[1]);
-          plugin.dispatch(opcode, index, 0, events, opt);
+          call(plugin, opcode, index, 0, events, opt);
           break;
         }
         case effSetChunk:
           // A buffer of zeros, of a size it really has.
-          plugin.dispatch(opcode, index & 1, random.range(0, 4096), ptr.bytes, opt);
+          call(plugin, opcode, index & 1, random.range(0, 4096), ptr.bytes, opt);
           break;
         case effCanDo:
           std::strcpy(reinterpret_cast<char*>(ptr.bytes), index == 1 ? "receiveVstTimeInfo" : "");
-          plugin.dispatch(opcode, index, 0, ptr.bytes, opt);
+          call(plugin, opcode, index, 0, ptr.bytes, opt);
           break;
         case effGetSpeakerArrangement:
         case effSetSpeakerArrangement:
@@ -239,20 +261,20 @@ void validBufferCalls(LoadedPlugin& plugin, VstInt32 opcode, Random& random) {
         case effOfflineRun:
         case effVendorSpecific:
           // These take a record (or a pointer to one) in value as well.
-          plugin.dispatch(opcode, index, reinterpret_cast<VstIntPtr>(value.bytes), ptr.bytes, opt);
+          call(plugin, opcode, index, reinterpret_cast<VstIntPtr>(value.bytes), ptr.bytes, opt);
           break;
         case effSetProgram:
         case effSetBlockSize:
         case effMainsChanged:
-          plugin.dispatch(opcode, 0, index, ptr.bytes, opt);
-          plugin.dispatch(opcode, 0, index == INT_MIN ? 1 : 0, ptr.bytes, opt);
+          call(plugin, opcode, 0, index, ptr.bytes, opt);
+          call(plugin, opcode, 0, index == INT_MIN ? 1 : 0, ptr.bytes, opt);
           break;
         case effSetSampleRate:
-          plugin.dispatch(opcode, index, 0, ptr.bytes, opt);
-          plugin.dispatch(opcode, 0, 0, nullptr, 44100.0f);
+          call(plugin, opcode, index, 0, ptr.bytes, opt);
+          call(plugin, opcode, 0, 0, nullptr, 44100.0f);
           break;
         default:
-          plugin.dispatch(opcode, index, index == INT_MIN ? 0 : index, ptr.bytes, opt);
+          call(plugin, opcode, index, index == INT_MIN ? 0 : index, ptr.bytes, opt);
           break;
       }
     }
@@ -267,7 +289,7 @@ void nullPointerCalls(LoadedPlugin& plugin, VstInt32 opcode, Random&) {
     for (VstIntPtr value : values) {
       if (opcode == effSetSampleRate || opcode == effSetBlockSize || opcode == effMainsChanged)
         value = value ? value : 1;
-      plugin.dispatch(opcode, index, value, nullptr, 0.0f);
+      call(plugin, opcode, index, value, nullptr, 0.0f);
     }
   plugin.dispatch(effSetBlockSize, 0, kBlock);
   plugin.dispatch(effSetSampleRate, 0, 0, nullptr, kRate);

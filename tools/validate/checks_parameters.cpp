@@ -262,7 +262,7 @@ void checkStateRoundTrip(CheckContext& context) {
             unsavedParameters.insert(static_cast<int>(i));
             continue;
           }
-          context.fail("case %d: parameter %zu is %g after loading, %g when saved", c + 1, i,
+          context.fail("case %d: parameter %zu is %.9g after loading, %.9g when saved", c + 1, i,
                        loaded.parameters[i], saved.parameters[i]);
           break;
         }
@@ -283,7 +283,7 @@ void checkStateRoundTrip(CheckContext& context) {
       while (first < expected.size() && first < actual.size() &&
              std::memcmp(&expected[first], &actual[first], sizeof(float)) == 0)
         ++first;
-      context.fail("case %d: the loaded instance sounds different from sample %zu on (%g instead of %g)",
+      context.fail("case %d: the loaded instance sounds different from sample %zu on (%.9g instead of %.9g)",
                    c + 1, first, first < actual.size() ? actual[first] : 0.0f,
                    first < expected.size() ? expected[first] : 0.0f);
       return;

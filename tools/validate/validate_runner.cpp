@@ -47,7 +47,7 @@ void printUsage(FILE* out) {
   std::fprintf(
       out,
       "usage: zarnith-host validate [PLUGIN] [--strictness 1..10] [--only NAMES] [--seed N] [--time-limit S] "
-               "[--json]\n"
+      "[--json]\n"
       "  --strictness  how many cases and how long (default %d; 10 runs every check in full)\n"
       "  --only        comma-separated check names\n"
       "  --seed        seed of the random cases (default %u)\n"
@@ -105,7 +105,8 @@ int parseArguments(int argc, char** argv, Options* options) {
       const char* text = value("--time-limit");
       if (!text) return 2;
       if (!parseInt(text, 1, 86400, &number)) {
-        std::fprintf(stderr, "zarnith-host validate: --time-limit takes 1 to 86400 seconds, not '%s'\n", text);
+        std::fprintf(stderr, "zarnith-host validate: --time-limit takes 1 to 86400 seconds, not '%s'\n",
+                     text);
         return 2;
       }
       options->timeLimit = static_cast<int>(number);
