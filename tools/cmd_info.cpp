@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "json_text.h"
 #include "plugin_loader.h"
 
 namespace {
@@ -92,23 +93,6 @@ ScanResult scan(LoadedPlugin& plugin) {
   result.format = kFormatNames[static_cast<int>(plugin.format())];
   if (PluginLibrary* library = plugin.formatLibrary()) result.formatLines = library->describe(effect);
   return result;
-}
-
-std::string jsonString(const std::string& text) {
-  std::string out = "\"";
-  for (unsigned char c : text) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else if (c < 0x20) {
-      char escape[8];
-      std::snprintf(escape, sizeof(escape), "\\u%04x", c);
-      out += escape;
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out + "\"";
 }
 
 void printText(const std::string& path, const ScanResult& r) {

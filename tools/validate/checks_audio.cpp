@@ -62,10 +62,8 @@ void checkBlockSizes(CheckContext& context) {
   }
   const int maxBlock = 65536;
   context.step("create and start with a maximum block of %d", maxBlock);
-  std::unique_ptr<LoadedPlugin> plugin = context.load();
+  std::unique_ptr<LoadedPlugin> plugin = startInstance(context, kRate, maxBlock);
   if (!plugin) return;
-  plugin->setTimeInfo(playingTime(kRate));
-  startPlugin(*plugin, kRate, maxBlock);
   AudioBlock block(plugin->effect()->numInputs, plugin->effect()->numOutputs, maxBlock);
   int program = 0;
   context.step("a block of 0 frames");
@@ -88,9 +86,8 @@ void checkSampleRates(CheckContext& context) {
                          96000, 176400, 192000, 352800, 384000, 705600, 768000};
   Random random(context.seed());
   context.step("create and start");
-  std::unique_ptr<LoadedPlugin> plugin = context.load();
+  std::unique_ptr<LoadedPlugin> plugin = startInstance(context, kRate, kBlock);
   if (!plugin) return;
-  startPlugin(*plugin, kRate, kBlock);
   AudioBlock block(plugin->effect()->numInputs, plugin->effect()->numOutputs, kBlock);
   int program = 0;
   int count = 0;
@@ -122,9 +119,8 @@ void checkTempos(CheckContext& context) {
                                {6, 8}, {12, 8}, {15, 16}, {32, 4}, {1, 1}, {99, 64}};
   Random random(context.seed());
   context.step("create and start");
-  std::unique_ptr<LoadedPlugin> plugin = context.load();
+  std::unique_ptr<LoadedPlugin> plugin = startInstance(context, kRate, kBlock);
   if (!plugin) return;
-  startPlugin(*plugin, kRate, kBlock);
   AudioBlock block(plugin->effect()->numInputs, plugin->effect()->numOutputs, kBlock);
   int program = 0, combinations = 0;
   const int blocks = context.scaled(16, 4);
@@ -283,11 +279,9 @@ void checkTimeRecords(CheckContext& context) {
 
 void checkNanRecovery(CheckContext& context) {
   context.step("create and start");
-  std::unique_ptr<LoadedPlugin> plugin = context.load();
+  std::unique_ptr<LoadedPlugin> plugin = startInstance(context, kRate, kBlock);
   if (!plugin) return;
   Random random(context.seed());
-  plugin->setTimeInfo(playingTime(kRate));
-  startPlugin(*plugin, kRate, kBlock);
   AudioBlock block(plugin->effect()->numInputs, plugin->effect()->numOutputs, kBlock);
   const int programs = std::max(1, plugin->effect()->numPrograms);
   const int tested = std::min(programs, context.scaled(programs));
@@ -334,10 +328,8 @@ void checkNanRecovery(CheckContext& context) {
       if (!finite) {
         // The instance is lost for the remaining programs: take a fresh one.
         stopPlugin(*plugin);
-        plugin = context.load();
+        plugin = startInstance(context, kRate, kBlock);
         if (!plugin) return;
-        plugin->setTimeInfo(playingTime(kRate));
-        startPlugin(*plugin, kRate, kBlock);
       }
     }
   }
@@ -353,11 +345,9 @@ void checkDenormalCost(CheckContext& context) {
   _mm_setcsr(_mm_getcsr() & ~0x8040u);
 #endif
   context.step("create and start");
-  std::unique_ptr<LoadedPlugin> plugin = context.load();
+  std::unique_ptr<LoadedPlugin> plugin = startInstance(context, kRate, kBlock);
   if (!plugin) return;
   Random random(context.seed());
-  plugin->setTimeInfo(playingTime(kRate));
-  startPlugin(*plugin, kRate, kBlock);
   AudioBlock block(plugin->effect()->numInputs, plugin->effect()->numOutputs, kBlock);
   const int programs = std::max(1, plugin->effect()->numPrograms);
   const int tested = std::min(programs, context.scaled(programs, 2));

@@ -179,20 +179,11 @@ struct HostBuffer {
   HostBuffer() { std::memset(bytes, 0, sizeof(bytes)); }
 };
 
-// A started instance; after a fork each child has a copy of its own.
-std::unique_ptr<LoadedPlugin> started(CheckContext& context) {
-  std::unique_ptr<LoadedPlugin> plugin = context.load();
-  if (!plugin) return nullptr;
-  plugin->setTimeInfo(playingTime(kRate));
-  startPlugin(*plugin, kRate, kBlock);
-  return plugin;
-}
-
 // Runs every opcode's calls in a child. A plug-in with threads of its own is loaded afresh in
 // each child (a forked copy holds no threads, and their locks may be held).
 void eachOpcode(CheckContext& context, const char* mode, void (*calls)(LoadedPlugin&, VstInt32, Random&),
                 std::vector<std::string>* faults) {
-  std::unique_ptr<LoadedPlugin> shared = started(context);
+  std::unique_ptr<LoadedPlugin> shared = startInstance(context, kRate, kBlock);
   if (!shared) return;
   void* memory = mmap(nullptr, kCallTextSize, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
   currentCall = memory == MAP_FAILED ? nullptr : static_cast<char*>(memory);
@@ -204,7 +195,7 @@ void eachOpcode(CheckContext& context, const char* mode, void (*calls)(LoadedPlu
       std::unique_ptr<LoadedPlugin> own;
       LoadedPlugin* plugin = shared.get();
       if (!forkCopies) {
-        own = started(context);
+        own = startInstance(context, kRate, kBlock);
         if (!own) _exit(3);
         plugin = own.get();
       }

@@ -51,14 +51,6 @@ Snapshot snapshot(LoadedPlugin& plugin) {
   return s;
 }
 
-std::unique_ptr<LoadedPlugin> started(CheckContext& context) {
-  std::unique_ptr<LoadedPlugin> plugin = context.load();
-  if (!plugin) return nullptr;
-  plugin->setTimeInfo(playingTime(kRate));
-  startPlugin(*plugin, kRate, kBlock);
-  return plugin;
-}
-
 // Puts the instance into a state of its own: a program and every parameter at a random value.
 void randomState(LoadedPlugin& plugin, Random& random) {
   if (plugin.effect()->numPrograms > 1)
@@ -87,7 +79,7 @@ std::vector<float> renderOnFreshThread(LoadedPlugin& plugin, uint32_t seed, int 
 
 void checkParameterFuzz(CheckContext& context) {
   context.step("create and start");
-  std::unique_ptr<LoadedPlugin> plugin = started(context);
+  std::unique_ptr<LoadedPlugin> plugin = startInstance(context, kRate, kBlock);
   if (!plugin) return;
   Random random(context.seed());
   AudioBlock block(plugin->effect()->numInputs, plugin->effect()->numOutputs, kBlock);
@@ -161,7 +153,7 @@ void checkParameterFuzz(CheckContext& context) {
 
 void checkParameterThreads(CheckContext& context) {
   context.step("create and start");
-  std::unique_ptr<LoadedPlugin> plugin = started(context);
+  std::unique_ptr<LoadedPlugin> plugin = startInstance(context, kRate, kBlock);
   if (!plugin) return;
   const VstInt32 count = plugin->effect()->numParams;
   const int programs = plugin->effect()->numPrograms;
@@ -231,13 +223,13 @@ void checkStateRoundTrip(CheckContext& context) {
   for (int c = 0; c < cases; ++c) {
     Random random(context.seed() + 100 * c);
     context.step("case %d: an instance in a random state", c + 1);
-    std::unique_ptr<LoadedPlugin> original = started(context);
+    std::unique_ptr<LoadedPlugin> original = startInstance(context, kRate, kBlock);
     if (!original) return;
     randomState(*original, random);
     const bool chunks = usesChunks(*original);
     const Snapshot saved = snapshot(*original);
     context.step("case %d: its state onto a fresh instance", c + 1);
-    std::unique_ptr<LoadedPlugin> copy = started(context);
+    std::unique_ptr<LoadedPlugin> copy = startInstance(context, kRate, kBlock);
     if (!copy) return;
     if (chunks) {
       std::vector<unsigned char> bank = saved.chunk;
@@ -308,7 +300,7 @@ void checkStateRoundTrip(CheckContext& context) {
 
 void checkGarbageChunks(CheckContext& context) {
   context.step("create and start");
-  std::unique_ptr<LoadedPlugin> plugin = started(context);
+  std::unique_ptr<LoadedPlugin> plugin = startInstance(context, kRate, kBlock);
   if (!plugin) return;
   if (!usesChunks(*plugin)) {
     context.skip("the plug-in keeps no chunks (its state is its parameters)");

@@ -79,11 +79,9 @@ void checkRealtime(CheckContext& context) {
     return;
   }
   context.step("create and start");
-  std::unique_ptr<LoadedPlugin> plugin = context.load();
-  if (!plugin) return;
-  plugin->setTimeInfo(playingTime(kRate));
   const int maxBlock = 4096;
-  startPlugin(*plugin, kRate, maxBlock);
+  std::unique_ptr<LoadedPlugin> plugin = startInstance(context, kRate, maxBlock);
+  if (!plugin) return;
   Random random(context.seed());
   AudioBlock block(plugin->effect()->numInputs, plugin->effect()->numOutputs, maxBlock);
   NoteEvents events;

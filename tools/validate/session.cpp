@@ -7,6 +7,8 @@
 #include <cstring>
 #include <limits>
 
+#include "validate.h"
+
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 // The sanitizer's own count (its header does not ship with every compiler).
 extern "C" size_t __sanitizer_get_current_allocated_bytes();
@@ -104,6 +106,14 @@ bool AudioBlock::guardsIntact() const {
     for (int i = lastFrames; i < lastFrames + kGuardFrames; ++i)
       if (!isGuard(channel[i])) return false;
   return true;
+}
+
+std::unique_ptr<LoadedPlugin> startInstance(CheckContext& context, float sampleRate, int maxBlock) {
+  std::unique_ptr<LoadedPlugin> plugin = context.load();
+  if (!plugin) return nullptr;
+  plugin->setTimeInfo(playingTime(sampleRate));
+  startPlugin(*plugin, sampleRate, maxBlock);
+  return plugin;
 }
 
 void startPlugin(LoadedPlugin& plugin, float sampleRate, int maxBlock) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "plugin_loader.h"
@@ -48,6 +49,10 @@ class AudioBlock {
   std::vector<std::vector<float>> inputData, outputData;
   std::vector<float*> inputPointers, outputPointers;
 };
+
+class CheckContext;
+// A fresh instance, switched on as a host does with a playing transport; null after a failure.
+std::unique_ptr<LoadedPlugin> startInstance(CheckContext& context, float sampleRate, int maxBlock);
 
 // The order a host switches a plug-in on and off in.
 void startPlugin(LoadedPlugin& plugin, float sampleRate, int maxBlock);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "json_text.h"
 #include "validate.h"
 
 namespace validate {
@@ -263,23 +264,6 @@ Result runCheck(const CheckInfo& check, const Options& options) {
     result.reason = result.failures.empty() ? "failed" + where : result.failures.front();
   }
   return result;
-}
-
-std::string jsonString(const std::string& text) {
-  std::string out = "\"";
-  for (unsigned char c : text) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else if (c < 0x20) {
-      char escape[8];
-      std::snprintf(escape, sizeof(escape), "\\u%04x", c);
-      out += escape;
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out + "\"";
 }
 
 std::string jsonList(const std::vector<std::string>& items) {
