@@ -101,9 +101,9 @@ enum AEffectOpcodes {
   effString2Parameter,
   effGetNumProgramCategories,  // deprecated
   effGetProgramNameIndexed,
-  effCopyProgram,           // deprecated
-  effConnectInput,          // deprecated
-  effConnectOutput,         // deprecated
+  effCopyProgram,    // deprecated
+  effConnectInput,   // deprecated
+  effConnectOutput,  // deprecated
   effGetInputProperties,
   effGetOutputProperties,
   effGetPlugCategory,
@@ -124,11 +124,11 @@ enum AEffectOpcodes {
   effVendorSpecific,
   effCanDo,
   effGetTailSize,
-  effIdle,                // deprecated
-  effGetIcon,             // deprecated
-  effSetViewPosition,     // deprecated
+  effIdle,             // deprecated
+  effGetIcon,          // deprecated
+  effSetViewPosition,  // deprecated
   effGetParameterProperties,
-  effKeysRequired,        // deprecated
+  effKeysRequired,  // deprecated
   effGetVstVersion,
   effEditKeyDown,
   effEditKeyUp,
@@ -269,12 +269,18 @@ struct VstKeyCode {
   unsigned char modifier;
 };
 
-enum VstModifierKeys { MODIFIER_SHIFT = 1, MODIFIER_ALTERNATE = 2, MODIFIER_COMMAND = 4, MODIFIER_CONTROL = 8 };
+enum VstModifierKeys {
+  MODIFIER_SHIFT = 1,
+  MODIFIER_ALTERNATE = 2,
+  MODIFIER_COMMAND = 4,
+  MODIFIER_CONTROL = 8
+};
 
 // Layout checks: hosts compiled elsewhere read these records by offset.
 static_assert(sizeof(VstTimeInfo) == 88, "VstTimeInfo size");
 static_assert(offsetof(VstTimeInfo, tempo) == 32 && offsetof(VstTimeInfo, barStartPos) == 40, "VstTimeInfo");
-static_assert(offsetof(VstTimeInfo, timeSigNumerator) == 64 && offsetof(VstTimeInfo, flags) == 84, "VstTimeInfo");
+static_assert(offsetof(VstTimeInfo, timeSigNumerator) == 64 && offsetof(VstTimeInfo, flags) == 84,
+              "VstTimeInfo");
 static_assert(sizeof(VstEvent) == 32 && sizeof(VstMidiEvent) == 32, "event size");
 static_assert(offsetof(VstMidiEvent, midiData) == 24, "VstMidiEvent");
 static_assert(sizeof(ERect) == 8 && sizeof(VstKeyCode) == 8, "ERect/VstKeyCode");
@@ -285,7 +291,8 @@ static_assert(offsetof(AEffect, dispatcher) == 8 && offsetof(AEffect, numProgram
 static_assert(offsetof(AEffect, flags) == 56 && offsetof(AEffect, resvd1) == 64, "AEffect (64-bit)");
 static_assert(offsetof(AEffect, initialDelay) == 80 && offsetof(AEffect, ioRatio) == 92, "AEffect (64-bit)");
 static_assert(offsetof(AEffect, object) == 96 && offsetof(AEffect, uniqueID) == 112, "AEffect (64-bit)");
-static_assert(offsetof(AEffect, processReplacing) == 120 && offsetof(AEffect, future) == 136, "AEffect (64-bit)");
+static_assert(offsetof(AEffect, processReplacing) == 120 && offsetof(AEffect, future) == 136,
+              "AEffect (64-bit)");
 static_assert(sizeof(VstEvents) == 32 && offsetof(VstEvents, events) == 16, "VstEvents (64-bit)");
 #elif UINTPTR_MAX == 0xFFFFFFFFu
 static_assert(sizeof(AEffect) == 144, "AEffect size (32-bit)");
@@ -293,6 +300,7 @@ static_assert(offsetof(AEffect, dispatcher) == 4 && offsetof(AEffect, numProgram
 static_assert(offsetof(AEffect, flags) == 36 && offsetof(AEffect, resvd1) == 40, "AEffect (32-bit)");
 static_assert(offsetof(AEffect, initialDelay) == 48 && offsetof(AEffect, ioRatio) == 60, "AEffect (32-bit)");
 static_assert(offsetof(AEffect, object) == 64 && offsetof(AEffect, uniqueID) == 72, "AEffect (32-bit)");
-static_assert(offsetof(AEffect, processReplacing) == 80 && offsetof(AEffect, future) == 88, "AEffect (32-bit)");
+static_assert(offsetof(AEffect, processReplacing) == 80 && offsetof(AEffect, future) == 88,
+              "AEffect (32-bit)");
 static_assert(sizeof(VstEvents) == 16 && offsetof(VstEvents, events) == 8, "VstEvents (32-bit)");
 #endif

@@ -201,8 +201,8 @@ ZARNITH_ALWAYS_INLINE void guardDenormals(LadderStereo& s) {
 // coefficients, then both channels. The two inputs are read before either
 // output is written, so the caller keeps runLadderFilter for a left output
 // that is the right input.
-ZARNITH_ALWAYS_INLINE void runLadderStereo(LadderStereo& s, float cutoff, float q, float filterType, float inL, float inR,
-                                           float* outL, float* outR) {
+ZARNITH_ALWAYS_INLINE void runLadderStereo(LadderStereo& s, float cutoff, float q, float filterType,
+                                           float inL, float inR, float* outL, float* outR) {
   guardDenormals(s);
   const LadderCoefficients co = ladderCoefficients(cutoff, q);
   const LadderResponse response = ladderResponse(filterType);
@@ -221,12 +221,13 @@ ZARNITH_ALWAYS_INLINE void runLadderStereo(LadderStereo& s, float cutoff, float 
   t1 = s.ladder3;
   s.ladder3 = _mm_cvtpd_ps(_mm_sub_pd(_mm_mul_pd(_mm_add_pd(_mm_cvtps_pd(s.ladder2), _mm_cvtps_pd(t2)), p),
                                       _mm_mul_pd(_mm_cvtps_pd(s.ladder3), f)));
-  const __m128 stage4 = _mm_cvtpd_ps(_mm_sub_pd(_mm_mul_pd(_mm_add_pd(_mm_cvtps_pd(s.ladder3), _mm_cvtps_pd(t1)), p),
-                                                _mm_mul_pd(_mm_cvtps_pd(s.ladder4), f)));
+  const __m128 stage4 =
+      _mm_cvtpd_ps(_mm_sub_pd(_mm_mul_pd(_mm_add_pd(_mm_cvtps_pd(s.ladder3), _mm_cvtps_pd(t1)), p),
+                              _mm_mul_pd(_mm_cvtps_pd(s.ladder4), f)));
   const __m128d stage4d = _mm_cvtps_pd(stage4);
   const __m128d clip = _mm_set1_pd(static_cast<double>(0.166667f));
-  const __m128 l4 = _mm_cvtpd_ps(
-      _mm_sub_pd(stage4d, _mm_mul_pd(_mm_mul_pd(_mm_mul_pd(stage4d, stage4d), stage4d), clip)));
+  const __m128 l4 =
+      _mm_cvtpd_ps(_mm_sub_pd(stage4d, _mm_mul_pd(_mm_mul_pd(_mm_mul_pd(stage4d, stage4d), stage4d), clip)));
   s.ladder4 = l4;
   s.ladderIn = x;
   __m128 out;

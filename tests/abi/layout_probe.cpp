@@ -2,4 +2,6 @@
 // must hold for the Windows build as well as for the native one.
 #include "host/plugin_interface.h"
 
-int main() { return sizeof(AEffect) == 144 ? 0 : 1; }
+int main() {
+  return sizeof(AEffect) == 144 ? 0 : 1;
+}
