@@ -5,17 +5,15 @@
 #include <atomic>
 #include <cstdint>
 
+#include "engine/dsp/conversions.h"
+
 namespace zarnith {
 
 // Readouts hand their formatters a buffer of this many bytes.
 constexpr int kReadoutTextSize = 256;
 
-// Truncation toward zero, saturating at the ends of the target type; NaN gives 0.
-// For values inside the type's range these are the plain conversions.
-uint8_t truncToU8(double v);
-uint16_t truncToU16(double v);
-int16_t truncToI16(double v);
-int32_t truncToI32(double v);
+// The value narrowings (truncation toward zero, saturating; NaN gives 0) are
+// the engine's own, so the editor shows exactly what the sound uses.
 
 // The cutoff readout holds Freq x 20000: whole hertz, "%d Hz".
 void formatFrequency(float value, char* text);

@@ -32,8 +32,7 @@ constexpr int32_t kOpenImages[kImageSlots] = {zarnith::kImageBypassLamp, zarnith
 int filterLampFor(float type) {
   if (type == static_cast<float>(1 / 3.0)) return 1;
   if (type == static_cast<float>(2 / 3.0)) return 2;
-  const int32_t k = zarnith::truncToI32(static_cast<double>(type) * 2.9);
-  return k < 0 ? 0 : k > 2 ? 2 : k;
+  return zarnith::filterTypeLamp(type);
 }
 
 int imageSlot(int32_t id) {
@@ -171,7 +170,7 @@ void MyVstGUI::buildControl(int position, CBitmap* const* images) {
         updateLfoRateDisplay();
       else
         control->setValue(
-            zarnith::truncToU16(static_cast<double>(parameter(zarnith::kParamScramblerOffset)) * 32));
+            zarnith::truncToUint16(static_cast<double>(parameter(zarnith::kParamScramblerOffset)) * 32));
       break;
     case ControlKind::kLamp:
       break;  // set together once every lamp exists
@@ -188,7 +187,7 @@ bool MyVstGUI::open(void* ptr) {
 
   // The readout and the sync button follow the sync state the effect has now, even
   // when it changed while the window was closed.
-  lfoSyncFlag.store(zarnith::truncToU8(parameter(zarnith::kParamSyncOn)), std::memory_order_relaxed);
+  lfoSyncFlag.store(zarnith::truncToUint8(parameter(zarnith::kParamSyncOn)), std::memory_order_relaxed);
 
   CRect size(0, 0, backgroundBitmap->getWidth(), backgroundBitmap->getHeight());
   frame = new CFrame(size, ptr, this);
@@ -209,9 +208,9 @@ bool MyVstGUI::open(void* ptr) {
   }
   silenceLed->setValue(parameter(zarnith::kParamSilenceInstr) == 0.0f ? 0.0f : 1.0f);
   randBeatLed->setValue(
-      zarnith::truncToU16(static_cast<double>(parameter(zarnith::kParamRandBeatFType)) * 6) == 0 ? 0.0f
-                                                                                                 : 1.0f);
-  bypassLed->setValue(zarnith::truncToU16(parameter(zarnith::kParamBypass)) == 0 ? 1.0f : 0.0f);
+      zarnith::truncToUint16(static_cast<double>(parameter(zarnith::kParamRandBeatFType)) * 6) == 0 ? 0.0f
+                                                                                                    : 1.0f);
+  bypassLed->setValue(zarnith::truncToUint16(parameter(zarnith::kParamBypass)) == 0 ? 1.0f : 0.0f);
 
   // Every control holds its own claim on the images it shows.
   for (CBitmap* image : images) image->forget();
@@ -297,24 +296,24 @@ void MyVstGUI::setParameter(VstInt32 index, float value) {
       setControl(index, current());
       break;
     case zarnith::kParamSyncOn: {
-      const uint8_t sync = zarnith::truncToU8(current());
+      const uint8_t sync = zarnith::truncToUint8(current());
       lfoSyncFlag.store(sync, std::memory_order_relaxed);
       setControl(zarnith::kParamSyncOn, sync);
       break;
     }
     case zarnith::kParamBeat:
       setControl(zarnith::kParamBeat,
-                 static_cast<float>(zarnith::truncToU16(static_cast<double>(current()) * 6) / 6.0));
+                 static_cast<float>(zarnith::truncToUint16(static_cast<double>(current()) * 6) / 6.0));
       break;
     case zarnith::kParamLfoRate: {
       const float p = current();
-      const uint8_t sync = zarnith::truncToU8(parameter(zarnith::kParamSyncOn));
+      const uint8_t sync = zarnith::truncToUint8(parameter(zarnith::kParamSyncOn));
       lfoSyncFlag.store(sync, std::memory_order_relaxed);
       if (sync == 0)
         setControl(zarnith::kParamLfoRate, p);
       else
         setControl(zarnith::kParamLfoRate,
-                   static_cast<float>(zarnith::truncToU16(static_cast<double>(p) * 16) / 16.0));
+                   static_cast<float>(zarnith::truncToUint16(static_cast<double>(p) * 16) / 16.0));
       updateLfoRateDisplay();
       break;
     }
@@ -323,16 +322,16 @@ void MyVstGUI::setParameter(VstInt32 index, float value) {
       silenceLed->setValue(parameter(zarnith::kParamSilenceInstr) == 0.0f ? 0.0f : 1.0f);
       break;
     case zarnith::kParamScramblerOffset: {
-      const uint16_t steps = zarnith::truncToU16(static_cast<double>(current()) * 32);
+      const uint16_t steps = zarnith::truncToUint16(static_cast<double>(current()) * 32);
       setControl(zarnith::kParamScramblerOffset, static_cast<float>(steps / 32.0));
       scrambleOffsetDisplay->setValue(steps);
       break;
     }
     case zarnith::kParamRandBeatFType: {
       setControl(zarnith::kParamRandBeatFType,
-                 static_cast<float>(zarnith::truncToU16(static_cast<double>(current()) * 6) / 6.0));
+                 static_cast<float>(zarnith::truncToUint16(static_cast<double>(current()) * 6) / 6.0));
       const float snapped = static_cast<float>(
-          zarnith::truncToU16(static_cast<double>(parameter(zarnith::kParamRandBeatFType)) * 6) / 6.0);
+          zarnith::truncToUint16(static_cast<double>(parameter(zarnith::kParamRandBeatFType)) * 6) / 6.0);
       randBeatLed->setValue(snapped == 0.0f ? 0.0f : 1.0f);
       break;
     }
@@ -340,12 +339,12 @@ void MyVstGUI::setParameter(VstInt32 index, float value) {
     case zarnith::kParamLampBandPass:
     case zarnith::kParamLampHighPass:
       // Possibly the audio thread: only the byte is stored; idle lights the lamp.
-      indicatorState[index - zarnith::kParamLampLowPass].store(zarnith::truncToU8(value),
+      indicatorState[index - zarnith::kParamLampLowPass].store(zarnith::truncToUint8(value),
                                                                std::memory_order_relaxed);
       break;
     case zarnith::kParamBypass: {
       const float p = current();
-      bypassLed->setValue(zarnith::truncToU16(p) == 0 ? 1.0f : 0.0f);
+      bypassLed->setValue(zarnith::truncToUint16(p) == 0 ? 1.0f : 0.0f);
       setControl(zarnith::kParamBypass, p);
       break;
     } break;
@@ -368,6 +367,6 @@ void MyVstGUI::updateLfoRateDisplay() {
     lfoRateDisplay->setValue(parameter(zarnith::kParamLfoRate) * multiplier);
   } else {
     lfoRateDisplay->setValue(static_cast<float>(
-        zarnith::truncToU16(static_cast<double>(parameter(zarnith::kParamLfoRate)) * 16) / 16.0));
+        zarnith::truncToUint16(static_cast<double>(parameter(zarnith::kParamLfoRate)) * 16) / 16.0));
   }
 }

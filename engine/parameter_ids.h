@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "engine/dsp/conversions.h"
+
 namespace zarnith {
 
 enum ParameterId : int32_t {
@@ -114,6 +116,14 @@ constexpr ParameterInfo kParameterTable[kParamCount] = {
     {nullptr,             nullptr,  -1, false, -1},  // bypass
 };
 // clang-format on
+
+// The filter-type lamp (0 low-pass, 1 band-pass, 2 high-pass, the offsets from
+// kParamLampLowPass) that a Filter Type value lights: trunc(value x 2.9), and
+// the nearest lamp for values outside 0..1.
+inline int filterTypeLamp(float value) {
+  const int32_t k = truncToInt32(static_cast<double>(value) * 2.9);
+  return k < 0 ? 0 : k > 2 ? 2 : k;
+}
 
 constexpr bool isParameterIndex(int32_t index) {
   return index >= 0 && index < kParamCount;

@@ -1,4 +1,5 @@
 // The parameter set: what each of the 43 indices stores, derives, reports and shows.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -11,23 +12,22 @@ const std::memory_order kRelaxed = std::memory_order_relaxed;
 
 // trunc(value x scale) in double precision, kept inside [low, high]; a NaN gives low.
 // Out-of-range host values must not reach an undefined float-to-integer conversion.
-int32_t truncScaled(float value, double scale, double low, double high) {
-  double product = static_cast<double>(value) * scale;
-  if (!(product >= low)) return static_cast<int32_t>(low);
-  if (product > high) return static_cast<int32_t>(high);
-  return static_cast<int32_t>(product);
+int32_t truncScaled(float value, double scale, int32_t low, int32_t high) {
+  const double product = static_cast<double>(value) * scale;
+  if (!(product >= low)) return low;
+  return std::min(zarnith::truncToInt32(product), high);
 }
 
 // 1, 2, 4 ... 64: two to the power trunc(value x 6), the exponent kept within 0..6.
 uint32_t divisionsFor(float value) {
-  int32_t exponent = truncScaled(value, 6.0, 0.0, 6.0);
+  int32_t exponent = truncScaled(value, 6.0, 0, 6);
   if (exponent == 0) return 1;
   return static_cast<uint32_t>(std::pow(2.0f, static_cast<float>(exponent)));
 }
 
 // Longest envelope time accepted, in milliseconds: beyond the 0..1 range of the
 // parameter a host value may be large, but a negative time would make the follower diverge.
-const double kMaxEnvTimeMs = 1000000.0;
+const int32_t kMaxEnvTimeMs = 1000000;
 
 }  // namespace
 
@@ -40,9 +40,7 @@ void MyVst::applyFilterTypeIndicators(float value) {
   setParameter(zarnith::kParamLampLowPass, 0.0f);
   setParameter(zarnith::kParamLampBandPass, 0.0f);
   setParameter(zarnith::kParamLampHighPass, 0.0f);
-  // Exactly one of the three lamps lights; out-of-range values light the nearest one.
-  const int32_t k = truncScaled(value, 2.9, 0.0, 2.0);
-  setParameter(zarnith::kParamLampLowPass + k, 1.0f);
+  setParameter(zarnith::kParamLampLowPass + zarnith::filterTypeLamp(value), 1.0f);
 }
 
 void MyVst::setParameter(VstInt32 index, float value) {
@@ -61,7 +59,7 @@ void MyVst::setParameter(VstInt32 index, float value) {
       break;
     case zarnith::kParamSens: {
       sens.store(value, kRelaxed);
-      const int32_t ms = truncScaled(value, 1000.0, 0.0, kMaxEnvTimeMs);
+      const int32_t ms = truncScaled(value, 1000.0, 0, kMaxEnvTimeMs);
       params.envTimeAMs.store(ms, kRelaxed);
       params.envTimeBMs.store(ms, kRelaxed);
       envTimeAValue.store(value, kRelaxed);
@@ -99,11 +97,11 @@ void MyVst::setParameter(VstInt32 index, float value) {
       break;
     case zarnith::kParamEnvTimeA:
       envTimeAValue.store(value, kRelaxed);
-      params.envTimeAMs.store(truncScaled(value, 1000.0, 0.0, kMaxEnvTimeMs), kRelaxed);
+      params.envTimeAMs.store(truncScaled(value, 1000.0, 0, kMaxEnvTimeMs), kRelaxed);
       break;
     case zarnith::kParamEnvTimeB:
       envTimeBValue.store(value, kRelaxed);
-      params.envTimeBMs.store(truncScaled(value, 1000.0, 0.0, kMaxEnvTimeMs), kRelaxed);
+      params.envTimeBMs.store(truncScaled(value, 1000.0, 0, kMaxEnvTimeMs), kRelaxed);
       break;
     case zarnith::kParamOutLevel:
       outLevel.store(value, kRelaxed);
@@ -145,7 +143,7 @@ void MyVst::setParameter(VstInt32 index, float value) {
       // The program keeps the value as set; the working value is held in 32nds
       // (a host value outside 0..1 is held at the nearest end).
       storeInProgram(zarnith::programSlotOf(zarnith::kParamScramblerOffset), value);
-      const int32_t steps = truncScaled(value, 32.0, 0.0, 32.0);
+      const int32_t steps = truncScaled(value, 32.0, 0, 32);
       params.scramblerOffset.store(static_cast<float>(steps / 32.0), kRelaxed);
       break;
     }
@@ -265,17 +263,19 @@ void MyVst::getParameterDisplay(VstInt32 index, char* text) {
         copyCutText(text, "NaN", kVstMaxParamStrLen);
         return;
       }
-      int2string(truncScaled(hertz, 1.0, -2000000000.0, 2000000000.0), text, kVstMaxParamStrLen);
+      int2string(truncScaled(hertz, 1.0, -2000000000, 2000000000), text, kVstMaxParamStrLen);
       break;
     }
     case zarnith::kParamQ:
       float2string(params.q.load(kRelaxed), text, kVstMaxParamStrLen);
       break;
     case zarnith::kParamFilterType: {
-      // The same thresholds as the filter itself, so the text names the response
+      // The filter's own reading of the value, so the text names the response
       // that sounds (the top range is the high-pass one, not a second band-pass).
-      const double type = params.filterType.load(kRelaxed);
-      const char* name = type <= 0.33 ? "Low Pass" : type <= 0.66 ? "Band Pass" : "High Pass";
+      const zarnith::LadderResponse response = zarnith::ladderResponse(params.filterType.load(kRelaxed));
+      const char* name = response == zarnith::LadderResponse::kLowPass    ? "Low Pass"
+                         : response == zarnith::LadderResponse::kBandPass ? "Band Pass"
+                                                                          : "High Pass";
       copyCutText(text, name, kVstMaxParamStrLen);
       break;
     }

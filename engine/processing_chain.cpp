@@ -221,6 +221,12 @@ void runFrames(ProcessingChain& chain, ChainParameters& params, float** inputs, 
         modulation = followEnvelope(envelope, dryL, attack, release, params.envDepth.load(kRelaxed),
                                     params.envReverse.load(kRelaxed));
       }
+      // The crushed pair replaces the received samples in the host's input
+      // buffers, and the filter reads them from there. That is how the sound is
+      // defined when buffers are shared: with the left output as the right input,
+      // or processing in place, a later read of a buffer sees what an earlier step
+      // wrote, and the output only stays bit-exact if this write happens too. The
+      // dry pair kept above is what the envelope and the routing use.
       in1[i] = crushedL;
       in2[i] = crushedR;
       smoothCutoff(cutoff, modulation, params.freq.load(kRelaxed), attack, release);

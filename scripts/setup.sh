@@ -2,7 +2,7 @@
 # Installs every Debian package the project needs, only when something is missing.
 set -euo pipefail
 packages=(
-  build-essential g++-multilib cmake pkg-config
+  build-essential g++-multilib cmake pkg-config clang-format
   libgtest-dev libgmock-dev libbenchmark-dev
   libcairo2-dev libpng-dev zlib1g-dev libfontconfig-dev fonts-liberation
   libx11-dev libxtst-dev xvfb xauth

@@ -248,16 +248,21 @@ void CFrame::invalidRect(const CRect& rect) {
   if (bVisible && pPlatform) pPlatform->invalidate(rect);
 }
 
+void CFrame::leaveMouseOverView(const CPoint& where, int32_t buttons) {
+  if (!pMouseOverView) return;
+  // Cleared before the call, so a view that reacts by changing the tree finds
+  // the frame no longer pointing at it.
+  CView* old = pMouseOverView;
+  pMouseOverView = nullptr;
+  CPoint p(where);
+  old->frameToLocal(p);
+  old->onMouseExited(p, buttons);
+}
+
 CMouseEventResult CFrame::onMouseDown(const CPoint& where, int32_t buttons) {
   pMouseDownView = nullptr;
   if (pFocusView) setFocusView(nullptr);
-  if (pMouseOverView) {
-    CView* over = pMouseOverView;
-    pMouseOverView = nullptr;
-    CPoint p(where);
-    over->frameToLocal(p);
-    over->onMouseExited(p, buttons);
-  }
+  leaveMouseOverView(where, buttons);
   if (!pModalView) return CViewContainer::onMouseDown(where, buttons);
 
   CPoint local = toLocal(where);
@@ -296,13 +301,7 @@ CMouseEventResult CFrame::onMouseMoved(const CPoint& where, int32_t buttons) {
     return v->onMouseMoved(p, pMouseDownView ? buttons : 0);
   }
   if (!v && !pMouseOverView) return result;
-  if (pMouseOverView) {
-    CView* old = pMouseOverView;
-    pMouseOverView = nullptr;
-    CPoint p(where);
-    old->frameToLocal(p);
-    old->onMouseExited(p, buttons);
-  }
+  leaveMouseOverView(where, buttons);
   if (v) {
     CPoint p(where);
     v->frameToLocal(p);
@@ -313,13 +312,7 @@ CMouseEventResult CFrame::onMouseMoved(const CPoint& where, int32_t buttons) {
 }
 
 CMouseEventResult CFrame::onMouseExited(const CPoint& where, int32_t buttons) {
-  if (pMouseOverView) {
-    CView* old = pMouseOverView;
-    pMouseOverView = nullptr;
-    CPoint p(where);
-    old->frameToLocal(p);
-    old->onMouseExited(p, buttons);
-  }
+  leaveMouseOverView(where, buttons);
   bMouseInside = false;
   return kMouseEventHandled;
 }

@@ -88,6 +88,10 @@ class CFrame : public CViewContainer {
   // A frame owns a window and cannot be copied.
   CView* newCopy() const override { return nullptr; }
 
+ private:
+  // The view under the pointer, if any, hears that the pointer left it.
+  void leaveMouseOverView(const CPoint& where, int32_t buttons);
+
  protected:
   // Every ancestor container of view below the frame is told message.
   void notifyAncestors(CView* view, const char* message);

@@ -11,6 +11,7 @@
 
 #include "demo_loop.h"
 #include "engine/myvst.h"
+#include "host_time.h"
 
 namespace {
 
@@ -61,8 +62,7 @@ void processProgram(benchmark::State& state, int program, int source) {
     if (position + kBlock > frames) position = 0;
     std::memcpy(left.data(), &loopLeft[position], sizeof(float) * kBlock);
     std::memcpy(right.data(), &loopRight[position], sizeof(float) * kBlock);
-    benchTime.samplePos += kBlock;
-    benchTime.ppqPos = benchTime.samplePos / kRate * 2.0;
+    zarnith::advanceHostTime(benchTime, kBlock);
     effect->processReplacing(channels, channels, kBlock);
     benchmark::DoNotOptimize(left.data());
     position += kBlock;

@@ -12,6 +12,7 @@
 
 #include "commands.h"
 #include "demo_loop.h"
+#include "host_time.h"
 #include "plugin_loader.h"
 #include "view_window.h"
 
@@ -74,7 +75,6 @@ class AudioThread {
     const auto blockTime = std::chrono::duration<double>(kBlockSize / kSampleRate);
     auto next = std::chrono::steady_clock::now();
     size_t position = 0;
-    long long samples = 0;
     float* inputs[2] = {in.data(), in.data() + kBlockSize};
     float* outputs[2] = {out.data(), out.data() + kBlockSize};
     while (running.load(std::memory_order_relaxed)) {
@@ -85,11 +85,9 @@ class AudioThread {
       }
       // Only this thread reads the time info (through audioMasterGetTime) while it runs.
       VstTimeInfo& time = plugin->timeInfo();
-      time.samplePos = static_cast<double>(samples);
-      time.ppqPos = static_cast<double>(samples) / kSampleRate * kTempo / 60.0;
       time.barStartPos = std::floor(time.ppqPos / 4.0) * 4.0;
       plugin->processReplacing(inputs, outputs, kBlockSize);
-      samples += kBlockSize;
+      zarnith::advanceHostTime(time, kBlockSize);
       blockCount.fetch_add(1, std::memory_order_relaxed);
       next += std::chrono::duration_cast<std::chrono::steady_clock::duration>(blockTime);
       std::this_thread::sleep_until(next);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <limits>
 
 // Branch and inlining hints for the per-frame code: the rare work (random
 // draws, host calls) stays out of the loop so the filter states keep to registers.
@@ -24,18 +25,29 @@
 
 namespace zarnith {
 
-inline int32_t truncToInt32(double x) {
-  if (x >= 2147483647.0) return INT32_MAX;
-  if (x <= -2147483648.0) return INT32_MIN;
+// Truncation toward zero into an integer type, saturating at its ends; NaN gives 0.
+template <typename T>
+inline T truncSaturating(double x) {
+  if (x >= static_cast<double>(std::numeric_limits<T>::max())) return std::numeric_limits<T>::max();
+  if (x <= static_cast<double>(std::numeric_limits<T>::min())) return std::numeric_limits<T>::min();
   if (!(x == x)) return 0;
-  return static_cast<int32_t>(x);
+  return static_cast<T>(x);
 }
 
+inline int32_t truncToInt32(double x) {
+  return truncSaturating<int32_t>(x);
+}
 inline int64_t truncToInt64(double x) {
-  if (x >= 9223372036854775807.0) return INT64_MAX;
-  if (x <= -9223372036854775808.0) return INT64_MIN;
-  if (!(x == x)) return 0;
-  return static_cast<int64_t>(x);
+  return truncSaturating<int64_t>(x);
+}
+inline int16_t truncToInt16(double x) {
+  return truncSaturating<int16_t>(x);
+}
+inline uint16_t truncToUint16(double x) {
+  return truncSaturating<uint16_t>(x);
+}
+inline uint8_t truncToUint8(double x) {
+  return truncSaturating<uint8_t>(x);
 }
 
 // Truncation through a 64-bit integer whose low 32 bits are read as unsigned.

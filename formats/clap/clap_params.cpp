@@ -168,7 +168,8 @@ bool clapValueText(const ClapParameter& parameter, double value, const ClapTextC
     }
     case ClapParameter::kLfoRate:
       if (context.synced)
-        formatLfoRateText(static_cast<float>(truncToU16(static_cast<double>(v) * 16) / 16.0), true, buffer);
+        formatLfoRateText(static_cast<float>(truncToUint16(static_cast<double>(v) * 16) / 16.0), true,
+                          buffer);
       else
         formatLfoRateText(v * context.rateMultiplier, false, buffer);
       return copyText(text, capacity, buffer);

@@ -116,17 +116,17 @@ TEST(ScrambleOffsetReadout, AnyFloatGivesABoundedText) {
 }
 
 TEST(Narrowing, TruncatesTowardZeroAndSaturates) {
-  EXPECT_EQ(truncToU8(1.0), 1);
-  EXPECT_EQ(truncToU8(0.999), 0);
-  EXPECT_EQ(truncToU8(-0.7), 0);
-  EXPECT_EQ(truncToU8(-5.0), 0);
-  EXPECT_EQ(truncToU8(300.0), 255);
-  EXPECT_EQ(truncToU8(std::nan("")), 0);
-  EXPECT_EQ(truncToU16(0.61f * 6.0), 3);  // BEAT 0.61 snaps to step 3
-  EXPECT_EQ(truncToU16(1e12), 65535);
-  EXPECT_EQ(truncToI16(-16.5), -16);
-  EXPECT_EQ(truncToI16(-1e9), -32768);
-  EXPECT_EQ(truncToI32(static_cast<double>(kInf)), std::numeric_limits<int32_t>::max());
+  EXPECT_EQ(truncToUint8(1.0), 1);
+  EXPECT_EQ(truncToUint8(0.999), 0);
+  EXPECT_EQ(truncToUint8(-0.7), 0);
+  EXPECT_EQ(truncToUint8(-5.0), 0);
+  EXPECT_EQ(truncToUint8(300.0), 255);
+  EXPECT_EQ(truncToUint8(std::nan("")), 0);
+  EXPECT_EQ(truncToUint16(0.61f * 6.0), 3);  // BEAT 0.61 snaps to step 3
+  EXPECT_EQ(truncToUint16(1e12), 65535);
+  EXPECT_EQ(truncToInt16(-16.5), -16);
+  EXPECT_EQ(truncToInt16(-1e9), -32768);
+  EXPECT_EQ(truncToInt32(static_cast<double>(kInf)), std::numeric_limits<int32_t>::max());
 }
 
 }  // namespace

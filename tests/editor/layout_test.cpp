@@ -10,6 +10,7 @@
 #include "toolkit/cfont.h"
 #include "toolkit/cframe.h"
 #include "toolkit/cparamdisplay.h"
+#include "tools/host_time.h"
 
 namespace {
 
@@ -196,8 +197,8 @@ TEST_F(Layout, LampsAfterReopeningShowTheScramblersRandomType) {
   float* ins[2] = {in.data(), in.data()};
   float* outs[2] = {out.data(), out.data()};
   for (int block = 0; block < 12; ++block) {
-    testTimeInfo()->ppqPos = block * 512 / 22050.0;
     fx->processReplacing(ins, outs, 512);
+    zarnith::advanceHostTime(*testTimeInfo(), 512);
   }
   // The random types are 0, 1/3 and 2/3 (low, band, high pass).
   const float type = fx->getParameter(6);

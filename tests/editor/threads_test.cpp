@@ -9,6 +9,7 @@
 
 #include "editor_test_support.h"
 #include "engine/parameter_ids.h"
+#include "tools/host_time.h"
 
 namespace {
 
@@ -20,8 +21,8 @@ void processBlocks(MyVst* fx, int blocks, std::atomic<bool>* done) {
   float* out[2] = {outL.data(), outR.data()};
   VstTimeInfo* time = testTimeInfo();
   for (int b = 0; b < blocks; ++b) {
-    time->ppqPos = b * kBlock / 22050.0;  // 120 beats per minute at 44100 Hz
     fx->processReplacing(in, out, kBlock);
+    zarnith::advanceHostTime(*time, kBlock);
   }
   done->store(true);
 }

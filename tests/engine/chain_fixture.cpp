@@ -1,5 +1,7 @@
 #include "chain_fixture.h"
 
+#include "tools/host_time.h"
+
 VstTimeInfo standardTime() {
   VstTimeInfo t{};
   t.sampleRate = 44100.0;
@@ -35,8 +37,7 @@ VstIntPtr ZARNITH_CALL TestHost::callback(AEffect* effect, VstInt32 opcode, VstI
 }
 
 void TestHost::advance(int frames) {
-  time.samplePos += frames;
-  time.ppqPos += frames * (time.tempo / 60.0) / time.sampleRate;
+  zarnith::advanceHostTime(time, frames);
 }
 
 void TestHost::process(std::vector<float>& left, std::vector<float>& right, int frames, int offset) {

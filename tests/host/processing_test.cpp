@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "plugin_test_support.h"
+#include "tools/host_time.h"
 
 namespace {
 
@@ -108,10 +109,10 @@ TEST(Processing, RandomFilterTypesShowInTheFilterTypeParameter) {
   Stereo in = signal(88200), out(88200, 0.0f, 0.0f);
   bool seen[3] = {false, false, false};
   for (int block = 0; block < 88200 / 1378; block++) {
-    plugin->timeInfo().ppqPos = block * 1378 / 22050.0;
     float* i2[2] = {in.l.data() + block * 1378, in.r.data() + block * 1378};
     float* o2[2] = {out.l.data() + block * 1378, out.r.data() + block * 1378};
     plugin->processReplacing(i2, o2, 1378);
+    zarnith::advanceHostTime(plugin->timeInfo(), 1378);
     const float type = plugin->getParameter(6);
     if (type == 0.0f) seen[0] = true;
     if (type == static_cast<float>(1 / 3.0)) seen[1] = true;
