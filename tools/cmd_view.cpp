@@ -85,7 +85,6 @@ class AudioThread {
       }
       // Only this thread reads the time info (through audioMasterGetTime) while it runs.
       VstTimeInfo& time = plugin->timeInfo();
-      time.barStartPos = std::floor(time.ppqPos / 4.0) * 4.0;
       plugin->processReplacing(inputs, outputs, kBlockSize);
       zarnith::advanceHostTime(time, kBlockSize);
       blockCount.fetch_add(1, std::memory_order_relaxed);

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <limits>
 
+#include "host_time.h"
 #include "validate.h"
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
@@ -136,15 +137,7 @@ VstTimeInfo playingTime(double sampleRate) {
 }
 
 void advanceTime(VstTimeInfo& time, int frames) {
-  time.samplePos += frames;
-  if (time.sampleRate > 0 && std::isfinite(time.tempo))
-    time.ppqPos += frames * (time.tempo / 60.0) / time.sampleRate;
-  const double quartersPerBar =
-      time.timeSigNumerator > 0
-          ? 4.0 * time.timeSigNumerator / (time.timeSigDenominator > 0 ? time.timeSigDenominator : 4)
-          : 4.0;
-  if (std::isfinite(time.ppqPos))
-    time.barStartPos = std::floor(time.ppqPos / quartersPerBar) * quartersPerBar;
+  zarnith::advanceHostTime(time, frames);
 }
 
 void processBlock(LoadedPlugin& plugin, AudioBlock& block, Signal signal, int frames, Random& random) {
