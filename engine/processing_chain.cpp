@@ -135,47 +135,89 @@ void prepareBlock(ProcessingChain& chain, const ChainParameters& params, const V
   advanceScrambler(chain, params);
 }
 
-void runFrames(ProcessingChain& chain, ChainParameters& params, float** inputs, float** outputs,
-               int32_t sampleFrames) {
-  if (!inputs || !outputs || !inputs[0] || !inputs[1] || !outputs[0] || !outputs[1]) return;
-  BeatScrambler& scrambler = chain.scrambler;
+namespace {
+
+// Whether two channel buffers of the given length share no sample.
+bool apart(const float* a, const float* b, int32_t frames) {
+  const uintptr_t x = reinterpret_cast<uintptr_t>(a);
+  const uintptr_t y = reinterpret_cast<uintptr_t>(b);
+  const uintptr_t bytes = static_cast<uintptr_t>(std::max<int32_t>(frames, 0)) * sizeof(float);
+  return x + bytes <= y || y + bytes <= x;
+}
+
+bool sameBits(float a, float b) {
+  uint32_t x, y;
+  std::memcpy(&x, &a, sizeof(x));
+  std::memcpy(&y, &b, sizeof(y));
+  return x == y;
+}
+
+template <bool kPlainLayout>
+void runFramesIn(ProcessingChain& chain, ChainParameters& params, float** inputs, float** outputs,
+                 int32_t sampleFrames) {
   float* barLeft = chain.barBuffer[0].get();
   float* barRight = chain.barBuffer[1].get();
   const bool scramblerOn = chain.hostTimeKnown;
-  const double barLength = chain.scramblerTime.barLength;
   const float attack = chain.attackCoef;
   const float release = chain.releaseCoef;
   const LfoTime lfoTime{chain.hostSampleRate, chain.barPhase, chain.beatsPerSecond, chain.knownNumerator};
+  const ScramblerTime time = chain.scramblerTime;
+  // Both channels as one pair of vector lanes (the usual layouts with SSE2).
+  constexpr bool kPairs = kPlainLayout && ZARNITH_STEREO_LADDER;
+  // The first whole position the bar length reaches: "barLength <= pos" for
+  // an integer position is "pos >= barEnd".
+  const int64_t barEnd = static_cast<int64_t>(std::ceil(time.barLength));
 
-  // The recursive states live in locals for the block, so the host's buffers
-  // (which could alias anything of type float) never force them back to memory.
+  // Every state of the frame loop lives in a local for the block: a member, or
+  // anything whose address is taken, would be reloaded after every store to
+  // the host's buffers (a float store may alias it) and put the ladder's
+  // latency behind memory round trips. The rare scrambler draws take and
+  // return their state by value for the same reason.
 #if ZARNITH_STEREO_LADDER
   LadderStereo filter = packLadder(chain.ladder[0], chain.ladder[1]);
-  // Both channels run together unless the left output is the right input,
-  // where the right channel must read what the left one wrote.
-  const bool crossedBuffers = outputs[0] == inputs[1];
-#else
+#endif
   LadderChannel left = chain.ladder[0];
   LadderChannel right = chain.ladder[1];
-#endif
-  // Broken input is rare: its blocks alone check what they record.
-  const bool brokenInput = scramblerOn && sampleFrames > 0 &&
-                           (anyNonFinite(inputs[0], sampleFrames) || anyNonFinite(inputs[1], sampleFrames));
+  BeatScrambler s = chain.scrambler;
   float cutoff = chain.cutoffState.load(kRelaxed);
   float envelope = chain.envelopeState;
   uint32_t counter = chain.lfoSampleCounter;
   float modulation = chain.modValue;
+  // Broken input is rare: its blocks alone check what they record.
+  const bool brokenInput = scramblerOn && sampleFrames > 0 &&
+                           (anyNonFinite(inputs[0], sampleFrames) || anyNonFinite(inputs[1], sampleFrames));
+  // Steps ahead that only count positions on; the rest take the full path.
+  int32_t quietSteps = scramblerQuietSteps(s, barEnd, sampleFrames);
+  // The crusher's shift for the last "Bit Crusher" value read (read per frame,
+  // derived only when it changes).
+  float lastBitCrusher = params.bitCrusher.load(kRelaxed);
+  int shift = crushShift(lastBitCrusher);
+  // The scrambler's routing for the last values read (read per frame, derived
+  // only when one changes; compared by their bits, as -0 and 0 route apart).
+  float routedDry = params.scramblerDry.load(kRelaxed);
+  float routedWet = params.scramblerWet.load(kRelaxed);
+  float routedMix = params.dryWetMix.load(kRelaxed);
+  ScramblerRouting routing = scramblerRouting(routedDry, routedWet, routedMix);
+  auto rnd = [] { return crtRand(); };
+  auto indicate = [&chain](int k) {
+    if (chain.lightFilterTypeLamp) chain.lightFilterTypeLamp(chain.lampContext, k);
+  };
 
-  // The chain runs over short runs of frames in two passes: first the LFO
-  // (steps 1 to 4 and 6 of each frame), then everything else. Neither pass
-  // depends on the other's later frames, so every frame computes exactly what
-  // it would in one pass, while the filter's loop stays free of calls (the
-  // LFO's sine). The bar-locked LFO only changes with its settings within a
-  // block, so its value is reused until they change.
-  const int kRun = 128;
-  float modulations[kRun];
-  float sources[kRun];
+  // The chain runs over short runs of frames in three passes: the LFO (steps
+  // 1 to 4 and 6 of each frame), then what leads on to the filter's
+  // coefficients (the envelope, step 7, and the cutoff smoothing, step 9),
+  // then everything else. No pass depends on a later one, so every frame
+  // computes exactly what it would in one pass; but the LFO's calls (the sine)
+  // stay out of the loops that carry states in registers, and the long chain
+  // from an input sample to the coefficients no longer holds up the ladder.
+  // The bar-locked LFO only changes with its settings within a block, so its
+  // value is reused until they change. Outside the usual layouts a run is one
+  // frame.
+  const int kRun = kPlainLayout ? 128 : 1;
   bool held[kRun];
+  float sources[kRun];
+  float modulations[kRun];
+  LadderCoefficients coefficients[kRun];
   LfoSettings lastSettings{};
   float lastLockedValue = 0.0f;
   bool lockedValueKnown = false;
@@ -208,83 +250,160 @@ void runFrames(ProcessingChain& chain, ChainParameters& params, float** inputs, 
       modulations[i] = mod;
       counter++;
     }
-
     for (int i = 0; i < frames; i++) {
       if (held[i]) continue;
-      const float dryL = in1[i];
-      const float dryR = in2[i];
-      float crushedL = dryL;
-      float crushedR = dryR;
-      crushBits(&crushedL, &crushedR, params.bitCrusher.load(kRelaxed));
-      modulation = modulations[i];
+      float mod = modulations[i];
       if (sources[i] > 0.8) {
-        modulation = followEnvelope(envelope, dryL, attack, release, params.envDepth.load(kRelaxed),
-                                    params.envReverse.load(kRelaxed));
+        mod = followEnvelope(envelope, in1[i], attack, release, params.envDepth.load(kRelaxed),
+                             params.envReverse.load(kRelaxed));
       }
+      modulation = mod;
+      smoothCutoff(cutoff, modulation, params.freq.load(kRelaxed), attack, release);
+      chain.cutoffState.store(cutoff, kRelaxed);
+      coefficients[i] = ladderCoefficients(cutoff, params.q.load(kRelaxed));
+    }
+
+    // Rules for this loop: no call but the rare draws, no store that is read
+    // back in the same frame, no division, no state in memory. The ladder's
+    // chain of float-rounded stages sets the pace; everything else per frame
+    // is independent of it and must stay cheap enough to overlap with it. In
+    // the usual layouts both channels travel as one pair of vector lanes,
+    // each lane computing exactly the scalar operations.
+    for (int i = 0; i < frames; i++) {
+      if (held[i]) continue;
+      const float bits = params.bitCrusher.load(kRelaxed);
+      if (ZARNITH_UNLIKELY(bits != lastBitCrusher)) {
+        lastBitCrusher = bits;
+        shift = crushShift(bits);
+      }
+#if ZARNITH_STEREO_LADDER
+      const __m128 dry = _mm_unpacklo_ps(_mm_load_ss(in1 + i), _mm_load_ss(in2 + i));
+      const float dryL = _mm_cvtss_f32(dry);
+      const float dryR = _mm_cvtss_f32(_mm_shuffle_ps(dry, dry, _MM_SHUFFLE(1, 1, 1, 1)));
+      const __m128 crushed = crushPair(dry, shift);
       // The crushed pair replaces the received samples in the host's input
       // buffers, and the filter reads them from there. That is how the sound is
       // defined when buffers are shared: with the left output as the right input,
       // or processing in place, a later read of a buffer sees what an earlier step
       // wrote, and the output only stays bit-exact if this write happens too. The
       // dry pair kept above is what the envelope and the routing use.
-      in1[i] = crushedL;
-      in2[i] = crushedR;
-      smoothCutoff(cutoff, modulation, params.freq.load(kRelaxed), attack, release);
-      chain.cutoffState.store(cutoff, kRelaxed);
+      _mm_store_ss(in1 + i, crushed);
+      _mm_store_ss(in2 + i, _mm_shuffle_ps(crushed, crushed, _MM_SHUFFLE(1, 1, 1, 1)));
+#else
+      const float dryL = in1[i];
+      const float dryR = in2[i];
+      crushBitsShifted(in1 + i, in2 + i, shift);
+#endif
       float type = params.filterType.load(kRelaxed);
       if (scramblerOn && params.randBeatDivisions.load(kRelaxed) != 1) {
-        type = scrambler.randomFilterType;
+        type = s.randomFilterType;
         params.filterType.store(type, kRelaxed);
       }
+      const LadderCoefficients co = coefficients[i];
+      const LadderResponse response = ladderResponse(type);
 #if ZARNITH_STEREO_LADDER
-      const float resonance = params.q.load(kRelaxed);
-      if (ZARNITH_UNLIKELY(crossedBuffers)) {
-        LadderChannel left, right;
-        unpackLadder(filter, left, right);
-        runLadderFilter(left, right, cutoff, resonance, type, in1 + i, in2 + i, out1 + i, out2 + i);
-        filter = packLadder(left, right);
-      } else {
-        runLadderStereo(filter, cutoff, resonance, type, in1[i], in2[i], out1 + i, out2 + i);
-      }
-#else
-      runLadderFilter(left, right, cutoff, params.q.load(kRelaxed), type, in1 + i, in2 + i, out1 + i,
-                      out2 + i);
+      __m128 out;
+      if (kPlainLayout) out = runLadderPair(filter, co, response, crushed);
 #endif
+      // Outside the usual layouts the filtered pair lives in the output
+      // buffers, where each step reads what the one before wrote.
+      if (!kPairs) runLadderFilter(left, right, co, response, in1 + i, in2 + i, out1 + i, out2 + i);
       if (scramblerOn) {
-        if (scrambler.silenceSlice) {
-          out1[i] = 0.0f;
-          out2[i] = 0.0f;
+        const bool silence = s.silenceSlice;
+        scramblerFade(s);
+        const ScramblerTap tap{s.recordPos, s.playPos, s.playGain};
+        const float dryAmount = params.scramblerDry.load(kRelaxed);
+        const float wetAmount = params.scramblerWet.load(kRelaxed);
+        const float mix = params.dryWetMix.load(kRelaxed);
+        if (ZARNITH_UNLIKELY(!sameBits(dryAmount, routedDry) || !sameBits(wetAmount, routedWet) ||
+                             !sameBits(mix, routedMix))) {
+          routedDry = dryAmount;
+          routedWet = wetAmount;
+          routedMix = mix;
+          routing = scramblerRouting(dryAmount, wetAmount, mix);
         }
-        scramblerRecordAndRoute(scrambler, barLeft, barRight, dryL, dryR, out1[i], out2[i],
-                                params.scramblerDry.load(kRelaxed), params.scramblerWet.load(kRelaxed),
-                                params.dryWetMix.load(kRelaxed));
+#if ZARNITH_STEREO_LADDER
+        if (kPlainLayout) {
+          if (silence) out = _mm_setzero_ps();
+          out = scramblerRecordPlayRoutePair(tap, barLeft, barRight, dry, out, routing);
+        }
+#endif
+        if (!kPairs) {
+          if (silence) {
+            out1[i] = 0.0f;
+            out2[i] = 0.0f;
+          }
+          scramblerRecordPlayRoute(tap, barLeft, barRight, dryL, dryR, out1[i], out2[i], dryAmount, wetAmount,
+                                   mix);
+        }
         if (ZARNITH_UNLIKELY(brokenInput)) {
-          keepRecordFinite(barLeft[scrambler.recordPos]);
-          keepRecordFinite(barRight[scrambler.recordPos]);
+          keepRecordFinite(barLeft[tap.recordPos]);
+          keepRecordFinite(barRight[tap.recordPos]);
         }
-        scrambler.recordPos++;
-        scrambler.barPos++;
-        if (barLength <= scrambler.barPos) {
-          scrambler.recordPos = 0;
-          scrambler.barPos = 0;
+        ScramblerSettings p;
+        p.randBeatDivisions = params.randBeatDivisions.load(kRelaxed);
+        p.scramblerReverse = params.scramblerReverse.load(kRelaxed);
+        p.silenceInstr = params.silenceInstr.load(kRelaxed);
+        if (ZARNITH_LIKELY(quietSteps > 0 && p.randBeatDivisions == s.periodDivisions)) {
+          quietSteps--;
+          scramblerCount(s, time, barEnd, p.scramblerReverse);
+        } else {
+          scramblerStep(s, time, p, rnd, indicate);
+          quietSteps = scramblerQuietSteps(s, barEnd, sampleFrames);
         }
-        advanceScrambler(chain, params);
       }
       const double gain = static_cast<double>(params.volume.load(kRelaxed)) * 2.0;
-      out1[i] = static_cast<float>(out1[i] * gain);
-      out2[i] = static_cast<float>(out2[i] * gain);
+#if ZARNITH_STEREO_LADDER
+      if (kPlainLayout) {
+        out = _mm_cvtpd_ps(_mm_mul_pd(_mm_cvtps_pd(out), _mm_set1_pd(gain)));
+        _mm_store_ss(out1 + i, out);
+        _mm_store_ss(out2 + i, _mm_shuffle_ps(out, out, _MM_SHUFFLE(1, 1, 1, 1)));
+      }
+#endif
+      if (!kPairs) {
+        out1[i] = static_cast<float>(out1[i] * gain);
+        out2[i] = static_cast<float>(out2[i] * gain);
+      }
     }
   }
 
 #if ZARNITH_STEREO_LADDER
-  unpackLadder(filter, chain.ladder[0], chain.ladder[1]);
-#else
-  chain.ladder[0] = left;
-  chain.ladder[1] = right;
+  if (kPlainLayout) {
+    unpackLadder(filter, chain.ladder[0], chain.ladder[1]);
+  } else
 #endif
+  {
+    chain.ladder[0] = left;
+    chain.ladder[1] = right;
+  }
+  chain.scrambler = s;
   chain.envelopeState = envelope;
   chain.lfoSampleCounter = counter;
   chain.modValue = modulation;
+}
+
+}  // namespace
+
+void runFrames(ProcessingChain& chain, ChainParameters& params, float** inputs, float** outputs,
+               int32_t sampleFrames) {
+  if (!inputs || !outputs || !inputs[0] || !inputs[1] || !outputs[0] || !outputs[1]) return;
+  // Usually each output is its own buffer or its channel's input, and the
+  // buffers share no sample otherwise. Then a run of frames may read its
+  // inputs ahead and keep each frame's values in registers. In any other
+  // layout (both outputs one buffer, the left output the right input, buffers
+  // overlapping with an offset) every step must read what the steps before
+  // wrote there, so the frames go one by one through the buffers.
+  const int32_t n = sampleFrames;
+  const bool plainLayout = (inputs[0] == outputs[0] || apart(inputs[0], outputs[0], n)) &&
+                           (inputs[1] == outputs[1] || apart(inputs[1], outputs[1], n)) &&
+                           (inputs[0] == inputs[1] || apart(inputs[0], inputs[1], n)) &&
+                           apart(outputs[0], outputs[1], n) && apart(outputs[0], inputs[1], n) &&
+                           apart(outputs[1], inputs[0], n);
+  if (plainLayout) {
+    runFramesIn<true>(chain, params, inputs, outputs, sampleFrames);
+  } else {
+    runFramesIn<false>(chain, params, inputs, outputs, sampleFrames);
+  }
 }
 
 }  // namespace zarnith

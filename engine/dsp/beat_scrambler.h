@@ -3,10 +3,15 @@
 // and faded at both ends; it also silences slices and picks random filter types.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
 #include "engine/dsp/conversions.h"
+
+#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
+#include <emmintrin.h>
+#endif
 
 namespace zarnith {
 
@@ -46,6 +51,7 @@ struct BeatScrambler {
   // The filter-type period for the divisions it was computed for (recomputed on change).
   uint32_t periodDivisions = 0;
   uint32_t filterTypePeriod = 0;
+  uint32_t periodPos = 0;  // recordPos modulo filterTypePeriod, read as unsigned
 };
 
 // Parameter values the scrambler reads at each advance.
@@ -56,10 +62,13 @@ struct ScramblerSettings {
 };
 
 // The random choices at a filter-type period start and at a slice start, in
-// this order of draws: filter type, slice, silence. Rare, so kept out of line.
+// this order of draws: filter type, slice, silence. Rare, so kept out of line;
+// the state goes in and comes back by value so that the caller's copy never
+// has its address taken and can stay in registers.
 template <class Random, class Indicate>
-ZARNITH_NOINLINE void scramblerDraw(BeatScrambler& s, const ScramblerSettings& p, uint32_t divisions,
-                                    bool periodStart, bool sliceStart, Random& rnd, Indicate& indicate) {
+ZARNITH_NOINLINE BeatScrambler scramblerDraw(BeatScrambler s, const ScramblerSettings& p, uint32_t divisions,
+                                             bool periodStart, bool sliceStart, Random& rnd,
+                                             Indicate& indicate) {
   if (periodStart) {
     const int k = rnd() % 3;
     s.randomFilterType = static_cast<float>(k / 3.0);
@@ -73,30 +82,12 @@ ZARNITH_NOINLINE void scramblerDraw(BeatScrambler& s, const ScramblerSettings& p
     const int r = rnd() % 64;
     if (p.silenceInstr * 64.0 < r) s.silenceSlice = false;
   }
+  return s;
 }
 
-// Recomputes the positions for the current recordPos and makes the random
-// choices of a slice or filter-type period start. A zero slice or period
-// length (or no divisions at all) skips its draws.
-// rnd() returns the next number 0..32767; indicate(k) lights filter-type lamp k.
-template <class Random, class Indicate>
-ZARNITH_ALWAYS_INLINE void scramblerAdvance(BeatScrambler& s, const ScramblerTime& t,
-                                            const ScramblerSettings& p, Random&& rnd, Indicate&& indicate) {
-  s.sliceLength = t.sliceLength;
-  if (ZARNITH_UNLIKELY(p.randBeatDivisions != s.periodDivisions)) {
-    s.periodDivisions = p.randBeatDivisions;
-    s.filterTypePeriod = scramblerFilterTypePeriod(t, p.randBeatDivisions);
-  }
-  if (t.barLength <= s.recordPos) s.recordPos = 0;
+// The fade-out start and the play position for the current positions.
+ZARNITH_ALWAYS_INLINE void scramblerPlace(BeatScrambler& s, const ScramblerTime& t, float scramblerReverse) {
   const int32_t sliceLength = s.sliceLength;
-  s.slicePos = sliceLength > 0 ? s.recordPos % sliceLength : 0;
-
-  const bool periodStart = p.randBeatDivisions != 1 && s.filterTypePeriod != 0 &&
-                           static_cast<uint32_t>(s.recordPos) % s.filterTypePeriod == 0;
-  const uint32_t d = t.beatDivisions;
-  const bool sliceStart = sliceLength > 0 && s.slicePos == 0 && d > 1;
-  if (ZARNITH_UNLIKELY(periodStart || sliceStart))
-    scramblerDraw(s, p, d, periodStart, sliceStart, rnd, indicate);
   if (sliceLength > 0 && s.slicePos > sliceLength - 100.0 && !s.fadeOutActive) {
     s.playGain = 1.0f;
     s.fadeOutActive = true;
@@ -104,11 +95,76 @@ ZARNITH_ALWAYS_INLINE void scramblerAdvance(BeatScrambler& s, const ScramblerTim
   const uint32_t length = static_cast<uint32_t>(sliceLength);
   const uint32_t slicePos = static_cast<uint32_t>(s.slicePos);
   const uint32_t start =
-      p.scramblerReverse == 0.0f ? s.sliceIndex * length + slicePos : (s.sliceIndex + 1) * length - slicePos;
+      scramblerReverse == 0.0f ? s.sliceIndex * length + slicePos : (s.sliceIndex + 1) * length - slicePos;
   int64_t playPos = static_cast<int64_t>(static_cast<int32_t>(start)) + t.offsetSamples;
   if (playPos <= 0) playPos = 0;
   if (t.barLength <= playPos) playPos = 0;
   s.playPos = static_cast<int32_t>(playPos);
+}
+
+// What follows once slicePos and periodPos hold for the current recordPos:
+// the random choices of a slice or filter-type period start, the fade-out
+// start and the play position. A zero slice or period length (or no
+// divisions at all) skips its draws.
+template <class Random, class Indicate>
+ZARNITH_ALWAYS_INLINE void scramblerChoose(BeatScrambler& s, const ScramblerTime& t,
+                                           const ScramblerSettings& p, Random& rnd, Indicate& indicate) {
+  const int32_t sliceLength = s.sliceLength;
+  const bool periodStart = p.randBeatDivisions != 1 && s.filterTypePeriod != 0 && s.periodPos == 0;
+  const uint32_t d = t.beatDivisions;
+  const bool sliceStart = sliceLength > 0 && s.slicePos == 0 && d > 1;
+  if (ZARNITH_UNLIKELY(periodStart || sliceStart))
+    s = scramblerDraw(s, p, d, periodStart, sliceStart, rnd, indicate);
+  scramblerPlace(s, t, p.scramblerReverse);
+}
+
+// The filter-type period for the current divisions, recomputed when they change.
+inline bool scramblerFollowPeriod(BeatScrambler& s, const ScramblerTime& t, uint32_t randBeatDivisions) {
+  if (ZARNITH_LIKELY(randBeatDivisions == s.periodDivisions)) return false;
+  s.periodDivisions = randBeatDivisions;
+  s.filterTypePeriod = scramblerFilterTypePeriod(t, randBeatDivisions);
+  return true;
+}
+
+// Recomputes the positions for the current recordPos and makes the random
+// choices of a slice or filter-type period start.
+// rnd() returns the next number 0..32767; indicate(k) lights filter-type lamp k.
+template <class Random, class Indicate>
+ZARNITH_ALWAYS_INLINE void scramblerAdvance(BeatScrambler& s, const ScramblerTime& t,
+                                            const ScramblerSettings& p, Random&& rnd, Indicate&& indicate) {
+  s.sliceLength = t.sliceLength;
+  scramblerFollowPeriod(s, t, p.randBeatDivisions);
+  if (t.barLength <= s.recordPos) s.recordPos = 0;
+  s.slicePos = s.sliceLength > 0 ? s.recordPos % s.sliceLength : 0;
+  s.periodPos = s.filterTypePeriod != 0 ? static_cast<uint32_t>(s.recordPos) % s.filterTypePeriod : 0;
+  scramblerChoose(s, t, p, rnd, indicate);
+}
+
+// One frame on from scramblerAdvance or the last step, with the same result
+// as scramblerAdvance after the frame's position update (recordPos and barPos
+// up by one, both back to 0 at the bar end), without dividing: within a
+// block recordPos only moves up by one or back to 0, so the slice and period
+// positions follow it by counting. The slice length is the block's.
+template <class Random, class Indicate>
+ZARNITH_ALWAYS_INLINE void scramblerStep(BeatScrambler& s, const ScramblerTime& t, const ScramblerSettings& p,
+                                         Random&& rnd, Indicate&& indicate) {
+  s.recordPos++;
+  s.barPos++;
+  if (t.barLength <= s.barPos) {
+    s.recordPos = 0;
+    s.barPos = 0;
+  }
+  if (t.barLength <= s.recordPos) s.recordPos = 0;
+  const bool restart = s.recordPos == 0;
+  const int32_t nextSlicePos = s.slicePos + 1;
+  s.slicePos = restart || nextSlicePos >= s.sliceLength ? 0 : nextSlicePos;
+  if (ZARNITH_UNLIKELY(scramblerFollowPeriod(s, t, p.randBeatDivisions))) {
+    s.periodPos = s.filterTypePeriod != 0 ? static_cast<uint32_t>(s.recordPos) % s.filterTypePeriod : 0;
+  } else {
+    const uint32_t nextPeriodPos = s.periodPos + 1;
+    s.periodPos = restart || nextPeriodPos >= s.filterTypePeriod ? 0 : nextPeriodPos;
+  }
+  scramblerChoose(s, t, p, rnd, indicate);
 }
 
 // What the bar buffer keeps of a record sample: a NaN or infinity (from a
@@ -129,28 +185,9 @@ inline bool anyNonFinite(const float* samples, int32_t count) {
   return exponents != 0;
 }
 
-// Record and routing of one frame: stores the record mix at recordPos, runs
-// the fades, reads the played pair at playPos and routes dry (X), filtered (F)
-// and played signals to the output pair. Values stay in double until stored.
-inline void scramblerRecordAndRoute(BeatScrambler& s, float* barLeft, float* barRight, float dryL, float dryR,
-                                    float& outL, float& outR, float scramblerDry, float scramblerWet,
-                                    float dryWetMix) {
-  const double w = dryWetMix;
-  const bool dryOn = scramblerDry == 1.0f;
-  const bool wetOn = scramblerWet == 1.0f;
-  double recL = 0.0;
-  double recR = 0.0;
-  if (dryOn) {
-    recL += w * dryL;
-    recR += w * dryR;
-  }
-  if (wetOn) {
-    recL += (1.0 - w) * outL;
-    recR += (1.0 - w) * outR;
-  }
-  barLeft[s.recordPos] = static_cast<float>(recL);
-  barRight[s.recordPos] = static_cast<float>(recR);
-
+// The fades of one frame: playGain moves by the double constant 0.01 toward
+// the end of the running fade, stored as float.
+ZARNITH_ALWAYS_INLINE void scramblerFade(BeatScrambler& s) {
   if (s.fadeInActive) {
     s.playGain = static_cast<float>(s.playGain + 0.01);
     if (s.playGain > 1.0f) {
@@ -165,8 +202,109 @@ inline void scramblerRecordAndRoute(BeatScrambler& s, float* barLeft, float* bar
       s.fadeOutActive = false;
     }
   }
-  const double playL = static_cast<double>(barLeft[s.playPos]) * s.playGain;
-  const double playR = static_cast<double>(barRight[s.playPos]) * s.playGain;
+}
+
+// Where and how loud one frame records and plays, once its fades have run.
+struct ScramblerTap {
+  int32_t recordPos;
+  int32_t playPos;
+  float playGain;
+};
+
+// How many of the next steps are plain counting (no bar end, no slice or
+// period start, the filter-type period unchanged), given the first whole
+// position the bar length reaches. Odd states (no slices, no period, a
+// negative position) count nothing, so every step takes the full path.
+inline int32_t scramblerQuietSteps(const BeatScrambler& s, int64_t barEnd, int32_t limit) {
+  if (s.sliceLength <= 0 || s.filterTypePeriod == 0 || s.recordPos < 0) return 0;
+  int64_t n = barEnd - 1 - s.barPos;
+  n = std::min<int64_t>(n, barEnd - 1 - s.recordPos);
+  n = std::min<int64_t>(n, static_cast<int64_t>(s.sliceLength) - 1 - s.slicePos);
+  n = std::min<int64_t>(n, static_cast<int64_t>(s.filterTypePeriod) - 1 - s.periodPos);
+  return static_cast<int32_t>(std::max<int64_t>(0, std::min<int64_t>(n, limit)));
+}
+
+// A step that scramblerQuietSteps counted: the same result as scramblerStep,
+// which in such a step only moves every position on by one and places the
+// fade-out and the play position. barEnd is as for scramblerQuietSteps; the
+// slice length is positive in such steps, so the fade-out test and the play
+// position need no double arithmetic.
+ZARNITH_ALWAYS_INLINE void scramblerCount(BeatScrambler& s, const ScramblerTime& t, int64_t barEnd,
+                                          float scramblerReverse) {
+  s.recordPos++;
+  s.barPos++;
+  s.slicePos++;
+  s.periodPos++;
+  // "slicePos > sliceLength - 100.0" for whole numbers.
+  if (s.slicePos > static_cast<int64_t>(s.sliceLength) - 100 && !s.fadeOutActive) {
+    s.playGain = 1.0f;
+    s.fadeOutActive = true;
+  }
+  const uint32_t length = static_cast<uint32_t>(s.sliceLength);
+  const uint32_t slicePos = static_cast<uint32_t>(s.slicePos);
+  const uint32_t start =
+      scramblerReverse == 0.0f ? s.sliceIndex * length + slicePos : (s.sliceIndex + 1) * length - slicePos;
+  int64_t playPos = static_cast<int64_t>(static_cast<int32_t>(start)) + t.offsetSamples;
+  playPos = playPos <= 0 || playPos >= barEnd ? 0 : playPos;
+  s.playPos = static_cast<int32_t>(playPos);
+}
+
+// Which mix the routing makes, as "Scrambler Dry", "Scrambler Wet" and
+// "Dry/Wet Mix" select it; derived again only when one of them changes.
+struct ScramblerRouting {
+  enum Mix { kFilteredAndDry, kFilteredAndPlayed, kPlayedAndDry, kPlayed, kFiltered };
+  bool recordDry;       // the recording takes w x the dry signal
+  bool recordFiltered;  // and (1 - w) x the filtered signal
+  Mix mix;
+  double w;
+};
+
+inline ScramblerRouting scramblerRouting(float scramblerDry, float scramblerWet, float dryWetMix) {
+  ScramblerRouting r;
+  r.recordDry = scramblerDry == 1.0f;
+  r.recordFiltered = scramblerWet == 1.0f;
+  r.w = dryWetMix;
+  const bool dryOff = scramblerDry == 0.0f;
+  const bool wetOff = scramblerWet == 0.0f;
+  if (dryOff && wetOff) {
+    r.mix = ScramblerRouting::kFilteredAndDry;
+  } else if (r.recordDry && wetOff) {
+    r.mix = ScramblerRouting::kFilteredAndPlayed;
+  } else if (dryOff && r.recordFiltered) {
+    r.mix = ScramblerRouting::kPlayedAndDry;
+  } else if (r.recordDry && r.recordFiltered) {
+    r.mix = ScramblerRouting::kPlayed;
+  } else {
+    r.mix = ScramblerRouting::kFiltered;
+  }
+  return r;
+}
+
+// Record and routing of one frame after its fades: stores the record mix at
+// recordPos, reads the played pair at playPos (after that store, so a slice
+// playing its own position plays what was just recorded) and routes dry (X),
+// filtered (F) and played signals to the output pair. Values stay in double
+// until stored.
+ZARNITH_ALWAYS_INLINE void scramblerRecordPlayRoute(const ScramblerTap& tap, float* barLeft, float* barRight,
+                                                    float dryL, float dryR, float& outL, float& outR,
+                                                    float scramblerDry, float scramblerWet, float dryWetMix) {
+  const double w = dryWetMix;
+  const bool dryOn = scramblerDry == 1.0f;
+  const bool wetOn = scramblerWet == 1.0f;
+  double recL = 0.0;
+  double recR = 0.0;
+  if (dryOn) {
+    recL += w * dryL;
+    recR += w * dryR;
+  }
+  if (wetOn) {
+    recL += (1.0 - w) * outL;
+    recR += (1.0 - w) * outR;
+  }
+  barLeft[tap.recordPos] = static_cast<float>(recL);
+  barRight[tap.recordPos] = static_cast<float>(recR);
+  const double playL = static_cast<double>(barLeft[tap.playPos]) * tap.playGain;
+  const double playR = static_cast<double>(barRight[tap.playPos]) * tap.playGain;
 
   const bool dryOff = scramblerDry == 0.0f;
   const bool wetOff = scramblerWet == 0.0f;
@@ -183,6 +321,51 @@ inline void scramblerRecordAndRoute(BeatScrambler& s, float* barLeft, float* bar
     outL = static_cast<float>(playL);
     outR = static_cast<float>(playR);
   }
+}
+
+#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
+// scramblerRecordPlayRoute for both channels at once, left in lane 0 and
+// right in lane 1: the same double operations lane by lane, so each channel's
+// values are exactly the scalar ones.
+ZARNITH_ALWAYS_INLINE __m128 scramblerRecordPlayRoutePair(const ScramblerTap& tap, float* barLeft,
+                                                          float* barRight, __m128 dry, __m128 filtered,
+                                                          const ScramblerRouting& r) {
+  const __m128d w = _mm_set1_pd(r.w);
+  const __m128d rest = _mm_sub_pd(_mm_set1_pd(1.0), w);  // 1 - w, exact per lane as in the scalar code
+  const __m128d x = _mm_cvtps_pd(dry);
+  const __m128d f = _mm_cvtps_pd(filtered);
+  __m128d rec = _mm_setzero_pd();
+  if (r.recordDry) rec = _mm_add_pd(rec, _mm_mul_pd(w, x));
+  if (r.recordFiltered) rec = _mm_add_pd(rec, _mm_mul_pd(rest, f));
+  const __m128 recorded = _mm_cvtpd_ps(rec);
+  _mm_store_ss(barLeft + tap.recordPos, recorded);
+  _mm_store_ss(barRight + tap.recordPos, _mm_shuffle_ps(recorded, recorded, _MM_SHUFFLE(1, 1, 1, 1)));
+  const __m128 stored =
+      _mm_unpacklo_ps(_mm_load_ss(barLeft + tap.playPos), _mm_load_ss(barRight + tap.playPos));
+  const __m128d play = _mm_mul_pd(_mm_cvtps_pd(stored), _mm_set1_pd(tap.playGain));
+  switch (r.mix) {
+    case ScramblerRouting::kFilteredAndDry:
+      return _mm_cvtpd_ps(_mm_add_pd(_mm_mul_pd(rest, f), _mm_mul_pd(w, x)));
+    case ScramblerRouting::kFilteredAndPlayed:
+      return _mm_cvtpd_ps(_mm_add_pd(_mm_mul_pd(rest, f), _mm_mul_pd(w, play)));
+    case ScramblerRouting::kPlayedAndDry:
+      return _mm_cvtpd_ps(_mm_add_pd(_mm_mul_pd(rest, play), _mm_mul_pd(w, x)));
+    case ScramblerRouting::kPlayed:
+      return _mm_cvtpd_ps(play);
+    default:
+      return filtered;
+  }
+}
+#endif
+
+// Record and routing of one frame, fades included (the fades do not depend
+// on the recording, so they may run first).
+ZARNITH_ALWAYS_INLINE void scramblerRecordAndRoute(BeatScrambler& s, float* barLeft, float* barRight,
+                                                   float dryL, float dryR, float& outL, float& outR,
+                                                   float scramblerDry, float scramblerWet, float dryWetMix) {
+  scramblerFade(s);
+  scramblerRecordPlayRoute(ScramblerTap{s.recordPos, s.playPos, s.playGain}, barLeft, barRight, dryL, dryR,
+                           outL, outR, scramblerDry, scramblerWet, dryWetMix);
 }
 
 }  // namespace zarnith

@@ -35,10 +35,10 @@ inline float crushSample(float x, int shift) {
 // same correctly rounded double operations, and the truncation saturates as
 // truncToInt32 does (NaN cleared to 0 first, then held to the int32 range, so
 // the converting instruction never sees a value outside it).
-inline void crushBits(float* left, float* right, float bitCrusher) {
-  const int shift = crushShift(bitCrusher);
 #if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
-  const __m128d x = _mm_cvtps_pd(_mm_unpacklo_ps(_mm_set_ss(*left), _mm_set_ss(*right)));
+// The pair in lanes 0 (left) and 1 (right) of a float vector.
+ZARNITH_ALWAYS_INLINE __m128 crushPair(__m128 pair, int shift) {
+  const __m128d x = _mm_cvtps_pd(pair);
   __m128d scaled =
       _mm_div_pd(_mm_mul_pd(_mm_mul_pd(x, _mm_set1_pd(65535.0)), _mm_set1_pd(1.0)), _mm_set1_pd(2.0));
   scaled = _mm_and_pd(scaled, _mm_cmpord_pd(scaled, scaled));
@@ -46,14 +46,23 @@ inline void crushBits(float* left, float* right, float bitCrusher) {
   const __m128i count = _mm_cvtsi32_si128(shift);
   __m128i v = _mm_cvttpd_epi32(scaled);
   v = _mm_sll_epi32(_mm_sra_epi32(v, count), count);
-  const __m128 crushed =
-      _mm_cvtpd_ps(_mm_div_pd(_mm_mul_pd(_mm_cvtepi32_pd(v), _mm_set1_pd(2.0)), _mm_set1_pd(65535.0)));
+  return _mm_cvtpd_ps(_mm_div_pd(_mm_mul_pd(_mm_cvtepi32_pd(v), _mm_set1_pd(2.0)), _mm_set1_pd(65535.0)));
+}
+#endif
+
+inline void crushBitsShifted(float* left, float* right, int shift) {
+#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
+  const __m128 crushed = crushPair(_mm_unpacklo_ps(_mm_set_ss(*left), _mm_set_ss(*right)), shift);
   _mm_store_ss(left, crushed);
   _mm_store_ss(right, _mm_shuffle_ps(crushed, crushed, _MM_SHUFFLE(1, 1, 1, 1)));
 #else
   *left = crushSample(*left, shift);
   *right = crushSample(*right, shift);
 #endif
+}
+
+inline void crushBits(float* left, float* right, float bitCrusher) {
+  crushBitsShifted(left, right, crushShift(bitCrusher));
 }
 
 }  // namespace zarnith

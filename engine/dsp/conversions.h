@@ -11,14 +11,17 @@
 // draws, host calls) stays out of the loop so the filter states keep to registers.
 #if defined(__GNUC__) || defined(__clang__)
 #define ZARNITH_UNLIKELY(x) __builtin_expect(!!(x), 0)
+#define ZARNITH_LIKELY(x) __builtin_expect(!!(x), 1)
 #define ZARNITH_NOINLINE __attribute__((noinline))
 #define ZARNITH_ALWAYS_INLINE inline __attribute__((always_inline))
 #elif defined(_MSC_VER)
 #define ZARNITH_UNLIKELY(x) (x)
+#define ZARNITH_LIKELY(x) (x)
 #define ZARNITH_NOINLINE __declspec(noinline)
 #define ZARNITH_ALWAYS_INLINE __forceinline
 #else
 #define ZARNITH_UNLIKELY(x) (x)
+#define ZARNITH_LIKELY(x) (x)
 #define ZARNITH_NOINLINE
 #define ZARNITH_ALWAYS_INLINE inline
 #endif

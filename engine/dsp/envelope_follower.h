@@ -11,14 +11,12 @@ namespace zarnith {
 inline float followEnvelope(float& envelopeState, float x, float attackCoef, float releaseCoef,
                             float envDepth, float envReverse) {
   const float a = std::fabs(x);
-  float state = envelopeState;
-  if (state < a) {
-    state = static_cast<float>((static_cast<double>(state) - a) * attackCoef + a);
-  } else if (state > a) {
-    state = static_cast<float>((static_cast<double>(state) - a) * releaseCoef + a);
-  } else {
-    state = a;
-  }
+  // The level crosses the state at audio rate, so the rising and falling
+  // cases are selected without branches; an equal level is taken as it is.
+  const float previous = envelopeState;
+  const double coef = previous < a ? attackCoef : releaseCoef;
+  const float moved = static_cast<float>((static_cast<double>(previous) - a) * coef + a);
+  float state = previous == a ? a : moved;
   state = holdToUnit(state);  // also clears a NaN left by a non-finite input sample
   envelopeState = state;
   float value;

@@ -132,14 +132,19 @@ inline float runLadderChannel(LadderChannel& ch, const LadderCoefficients& co, f
 
 // One stereo frame: the denormal guard on all ten states, the coefficients
 // shared by both channels, then the left and the right channel.
-inline void runLadderFilter(LadderChannel& left, LadderChannel& right, float cutoff, float q,
-                            float filterType, const float* inL, const float* inR, float* outL, float* outR) {
+inline void runLadderFilter(LadderChannel& left, LadderChannel& right, const LadderCoefficients& co,
+                            LadderResponse response, const float* inL, const float* inR, float* outL,
+                            float* outR) {
   guardDenormals(left);
   guardDenormals(right);
-  const LadderCoefficients co = ladderCoefficients(cutoff, q);
-  const LadderResponse response = ladderResponse(filterType);
   *outL = runLadderChannel(left, co, *inL, response);
   *outR = runLadderChannel(right, co, *inR, response);
+}
+
+inline void runLadderFilter(LadderChannel& left, LadderChannel& right, float cutoff, float q,
+                            float filterType, const float* inL, const float* inR, float* outL, float* outR) {
+  runLadderFilter(left, right, ladderCoefficients(cutoff, q), ladderResponse(filterType), inL, inR, outL,
+                  outR);
 }
 
 #if ZARNITH_STEREO_LADDER
@@ -201,15 +206,13 @@ ZARNITH_ALWAYS_INLINE void guardDenormals(LadderStereo& s) {
 // coefficients, then both channels. The two inputs are read before either
 // output is written, so the caller keeps runLadderFilter for a left output
 // that is the right input.
-ZARNITH_ALWAYS_INLINE void runLadderStereo(LadderStereo& s, float cutoff, float q, float filterType,
-                                           float inL, float inR, float* outL, float* outR) {
+ZARNITH_ALWAYS_INLINE __m128 runLadderPair(LadderStereo& s, const LadderCoefficients& co,
+                                           LadderResponse response, __m128 in) {
   guardDenormals(s);
-  const LadderCoefficients co = ladderCoefficients(cutoff, q);
-  const LadderResponse response = ladderResponse(filterType);
   const __m128d p = _mm_set1_pd(co.poleCoef);
   const __m128d f = _mm_set1_pd(co.stageCoef);
   const __m128d gain = _mm_set1_pd(co.resonanceGain);
-  const __m128d input = _mm_cvtps_pd(_mm_unpacklo_ps(_mm_set_ss(inL), _mm_set_ss(inR)));
+  const __m128d input = _mm_cvtps_pd(in);
   const __m128 x = _mm_cvtpd_ps(_mm_sub_pd(input, _mm_mul_pd(gain, _mm_cvtps_pd(s.ladder4))));
   const __m128d xd = _mm_cvtps_pd(x);
   __m128 t1 = s.ladder1;
@@ -256,8 +259,20 @@ ZARNITH_ALWAYS_INLINE void runLadderStereo(LadderStereo& s, float cutoff, float 
     s.ladder4 = _mm_and_ps(s.ladder4, finite);
     out = _mm_and_ps(out, finite);
   }
+  return out;
+}
+
+ZARNITH_ALWAYS_INLINE void runLadderStereo(LadderStereo& s, const LadderCoefficients& co,
+                                           LadderResponse response, float inL, float inR, float* outL,
+                                           float* outR) {
+  const __m128 out = runLadderPair(s, co, response, _mm_unpacklo_ps(_mm_set_ss(inL), _mm_set_ss(inR)));
   _mm_store_ss(outL, out);
   _mm_store_ss(outR, _mm_shuffle_ps(out, out, _MM_SHUFFLE(1, 1, 1, 1)));
+}
+
+ZARNITH_ALWAYS_INLINE void runLadderStereo(LadderStereo& s, float cutoff, float q, float filterType,
+                                           float inL, float inR, float* outL, float* outR) {
+  runLadderStereo(s, ladderCoefficients(cutoff, q), ladderResponse(filterType), inL, inR, outL, outR);
 }
 
 #endif  // ZARNITH_STEREO_LADDER

@@ -182,13 +182,15 @@ TEST(SoundRegression, LoopsStopsAndAutomationMatchTheReference) {
   }
 }
 
-// Hosts may give both outputs one buffer, or make the left output the right
-// input. Each step then reads what the step before wrote there (the right
-// channel's filter reads the left one's output); the reference runs through
-// buffers laid out the same way.
+// Hosts may give both outputs one buffer, make the left output the right
+// input, or (layout 2) let a buffer run a few samples into another. Each step
+// then reads what the step before wrote there (the right channel's filter
+// reads the left one's output; a frame's right output is a later frame's left
+// input); the reference runs through buffers laid out the same way.
 TEST(SoundRegression, SharedAndCrossedBuffersMatchTheReference) {
-  for (int layout = 0; layout < 2; layout++) {
-    for (int program : {12, 17}) {
+  const int kShift = 3;  // layout 2: the right output starts this far into the left input
+  for (int layout = 0; layout < 3; layout++) {
+    for (int program : {0, 12, 17}) {  // 0: the envelope reads the input
       onFreshThread([&] {
         TestHost host;
         host.effect->setProgram(program);
@@ -200,13 +202,14 @@ TEST(SoundRegression, SharedAndCrossedBuffersMatchTheReference) {
         const int frames = beatFrames * 8;
         std::vector<float> inL, inR;
         makeTestSignal(inL, inR, frames, beatFrames);
+        inL.resize(frames + kShift, 0.0f);
         std::vector<float> dut[3] = {inL, inR, std::vector<float>(frames, 0.0f)};
         std::vector<float> refs[3] = {inL, inR, std::vector<float>(frames, 0.0f)};
         auto arrange = [&](std::vector<float>* b, int done, float** in, float** out) {
           in[0] = b[0].data() + done;
           in[1] = b[1].data() + done;
           out[0] = (layout == 0 ? b[1] : b[2]).data() + done;
-          out[1] = b[2].data() + done;
+          out[1] = layout == 2 ? b[0].data() + done + kShift : b[2].data() + done;
         };
         for (int done = 0; done < frames; done += 512) {
           const int block = std::min(512, frames - done);
@@ -220,7 +223,7 @@ TEST(SoundRegression, SharedAndCrossedBuffersMatchTheReference) {
         }
         double energy = 0.0;
         for (int k = 0; k < 3; k++) {
-          ASSERT_EQ(std::memcmp(dut[k].data(), refs[k].data(), sizeof(float) * frames), 0)
+          ASSERT_EQ(std::memcmp(dut[k].data(), refs[k].data(), sizeof(float) * dut[k].size()), 0)
               << "buffer " << k << " layout " << layout << " program " << program;
         }
         for (float v : dut[2]) energy += static_cast<double>(v) * v / frames;
