@@ -333,8 +333,7 @@ void runFramesIn(ProcessingChain& chain, ChainParameters& params, float** inputs
             out1[i] = 0.0f;
             out2[i] = 0.0f;
           }
-          scramblerRecordPlayRoute(tap, barLeft, barRight, dryL, dryR, out1[i], out2[i], dryAmount, wetAmount,
-                                   mix);
+          scramblerRecordPlayRoute(tap, barLeft, barRight, dryL, dryR, out1[i], out2[i], routing);
         }
         if (ZARNITH_UNLIKELY(brokenInput)) {
           keepRecordFinite(barLeft[tap.recordPos]);

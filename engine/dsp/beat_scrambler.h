@@ -85,6 +85,17 @@ ZARNITH_NOINLINE BeatScrambler scramblerDraw(BeatScrambler s, const ScramblerSet
   return s;
 }
 
+// Where the current slice plays from at the current position, forwards or
+// backwards, shifted by the offset and not yet held to the bar.
+ZARNITH_ALWAYS_INLINE int64_t scramblerPlayStart(const BeatScrambler& s, const ScramblerTime& t,
+                                                 float scramblerReverse) {
+  const uint32_t length = static_cast<uint32_t>(s.sliceLength);
+  const uint32_t slicePos = static_cast<uint32_t>(s.slicePos);
+  const uint32_t start =
+      scramblerReverse == 0.0f ? s.sliceIndex * length + slicePos : (s.sliceIndex + 1) * length - slicePos;
+  return static_cast<int64_t>(static_cast<int32_t>(start)) + t.offsetSamples;
+}
+
 // The fade-out start and the play position for the current positions.
 ZARNITH_ALWAYS_INLINE void scramblerPlace(BeatScrambler& s, const ScramblerTime& t, float scramblerReverse) {
   const int32_t sliceLength = s.sliceLength;
@@ -92,11 +103,7 @@ ZARNITH_ALWAYS_INLINE void scramblerPlace(BeatScrambler& s, const ScramblerTime&
     s.playGain = 1.0f;
     s.fadeOutActive = true;
   }
-  const uint32_t length = static_cast<uint32_t>(sliceLength);
-  const uint32_t slicePos = static_cast<uint32_t>(s.slicePos);
-  const uint32_t start =
-      scramblerReverse == 0.0f ? s.sliceIndex * length + slicePos : (s.sliceIndex + 1) * length - slicePos;
-  int64_t playPos = static_cast<int64_t>(static_cast<int32_t>(start)) + t.offsetSamples;
+  int64_t playPos = scramblerPlayStart(s, t, scramblerReverse);
   if (playPos <= 0) playPos = 0;
   if (t.barLength <= playPos) playPos = 0;
   s.playPos = static_cast<int32_t>(playPos);
@@ -240,11 +247,7 @@ ZARNITH_ALWAYS_INLINE void scramblerCount(BeatScrambler& s, const ScramblerTime&
     s.playGain = 1.0f;
     s.fadeOutActive = true;
   }
-  const uint32_t length = static_cast<uint32_t>(s.sliceLength);
-  const uint32_t slicePos = static_cast<uint32_t>(s.slicePos);
-  const uint32_t start =
-      scramblerReverse == 0.0f ? s.sliceIndex * length + slicePos : (s.sliceIndex + 1) * length - slicePos;
-  int64_t playPos = static_cast<int64_t>(static_cast<int32_t>(start)) + t.offsetSamples;
+  int64_t playPos = scramblerPlayStart(s, t, scramblerReverse);
   playPos = playPos <= 0 || playPos >= barEnd ? 0 : playPos;
   s.playPos = static_cast<int32_t>(playPos);
 }
@@ -287,17 +290,15 @@ inline ScramblerRouting scramblerRouting(float scramblerDry, float scramblerWet,
 // until stored.
 ZARNITH_ALWAYS_INLINE void scramblerRecordPlayRoute(const ScramblerTap& tap, float* barLeft, float* barRight,
                                                     float dryL, float dryR, float& outL, float& outR,
-                                                    float scramblerDry, float scramblerWet, float dryWetMix) {
-  const double w = dryWetMix;
-  const bool dryOn = scramblerDry == 1.0f;
-  const bool wetOn = scramblerWet == 1.0f;
+                                                    const ScramblerRouting& r) {
+  const double w = r.w;
   double recL = 0.0;
   double recR = 0.0;
-  if (dryOn) {
+  if (r.recordDry) {
     recL += w * dryL;
     recR += w * dryR;
   }
-  if (wetOn) {
+  if (r.recordFiltered) {
     recL += (1.0 - w) * outL;
     recR += (1.0 - w) * outR;
   }
@@ -305,21 +306,25 @@ ZARNITH_ALWAYS_INLINE void scramblerRecordPlayRoute(const ScramblerTap& tap, flo
   barRight[tap.recordPos] = static_cast<float>(recR);
   const double playL = static_cast<double>(barLeft[tap.playPos]) * tap.playGain;
   const double playR = static_cast<double>(barRight[tap.playPos]) * tap.playGain;
-
-  const bool dryOff = scramblerDry == 0.0f;
-  const bool wetOff = scramblerWet == 0.0f;
-  if (dryOff && wetOff) {
-    outL = static_cast<float>((1.0 - w) * outL + w * dryL);
-    outR = static_cast<float>((1.0 - w) * outR + w * dryR);
-  } else if (dryOn && wetOff) {
-    outL = static_cast<float>((1.0 - w) * outL + w * playL);
-    outR = static_cast<float>((1.0 - w) * outR + w * playR);
-  } else if (dryOff && wetOn) {
-    outL = static_cast<float>((1.0 - w) * playL + w * dryL);
-    outR = static_cast<float>((1.0 - w) * playR + w * dryR);
-  } else if (dryOn && wetOn) {
-    outL = static_cast<float>(playL);
-    outR = static_cast<float>(playR);
+  switch (r.mix) {
+    case ScramblerRouting::kFilteredAndDry:
+      outL = static_cast<float>((1.0 - w) * outL + w * dryL);
+      outR = static_cast<float>((1.0 - w) * outR + w * dryR);
+      break;
+    case ScramblerRouting::kFilteredAndPlayed:
+      outL = static_cast<float>((1.0 - w) * outL + w * playL);
+      outR = static_cast<float>((1.0 - w) * outR + w * playR);
+      break;
+    case ScramblerRouting::kPlayedAndDry:
+      outL = static_cast<float>((1.0 - w) * playL + w * dryL);
+      outR = static_cast<float>((1.0 - w) * playR + w * dryR);
+      break;
+    case ScramblerRouting::kPlayed:
+      outL = static_cast<float>(playL);
+      outR = static_cast<float>(playR);
+      break;
+    default:
+      break;
   }
 }
 
@@ -365,7 +370,7 @@ ZARNITH_ALWAYS_INLINE void scramblerRecordAndRoute(BeatScrambler& s, float* barL
                                                    float scramblerDry, float scramblerWet, float dryWetMix) {
   scramblerFade(s);
   scramblerRecordPlayRoute(ScramblerTap{s.recordPos, s.playPos, s.playGain}, barLeft, barRight, dryL, dryR,
-                           outL, outR, scramblerDry, scramblerWet, dryWetMix);
+                           outL, outR, scramblerRouting(scramblerDry, scramblerWet, dryWetMix));
 }
 
 }  // namespace zarnith
