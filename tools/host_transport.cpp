@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "host_time.h"
+
 namespace {
 
 const long long kNever = std::numeric_limits<long long>::max() / 4;
@@ -30,6 +32,14 @@ HostTransport::HostTransport(const TempoMap& map, const TransportSetup& setup, d
 
 double HostTransport::ppq() const {
   if (!playing()) return anchorPpq_;
+  // At a steady tempo the position moves on from the anchor as any host's
+  // transport does; through ramps and tempo changes the map plays it.
+  VstTimeInfo steady{};
+  steady.sampleRate = sampleRate_;
+  steady.tempo = map_.tempoAt(anchorPpq_);
+  steady.ppqPos = anchorPpq_;
+  zarnith::advanceHostTime(steady, static_cast<double>(frame_ - anchorFrame_));
+  if (steady.ppqPos < map_.steadyUntil(anchorPpq_)) return steady.ppqPos;
   return map_.advance(anchorPpq_, (frame_ - anchorFrame_) / sampleRate_);
 }
 

@@ -96,6 +96,14 @@ double TempoMap::tempoAt(double ppq) const {
   return a.bpm + (b.bpm - a.bpm) * (ppq - a.ppq) / (b.ppq - a.ppq);
 }
 
+double TempoMap::steadyUntil(double ppq) const {
+  const int segment = segmentAt(ppq);
+  const size_t next = static_cast<size_t>(segment + 1);
+  if (segment >= 0 && next < tempo_.size() && tempo_[next].ramp && tempo_[next].bpm != tempo_[segment].bpm)
+    return ppq;
+  return segmentEnd(segment);
+}
+
 double TempoMap::secondsBetween(double from, double to) const {
   double seconds = 0.0;
   double q = from;

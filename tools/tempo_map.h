@@ -18,6 +18,9 @@ class TempoMap {
   void setMeter(int bar, int numerator, int denominator);
 
   double tempoAt(double ppq) const;
+  // Where the tempo in force at ppq stops being steady (ppq itself inside a
+  // ramp; infinity when it never changes again).
+  double steadyUntil(double ppq) const;
   // Seconds to play from one position to a later one (0 when to <= from).
   double secondsBetween(double fromPpq, double toPpq) const;
   // The position reached after playing for this many seconds from ppq.
