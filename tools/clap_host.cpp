@@ -326,9 +326,7 @@ bool ClapHost::pushOut(const clap_output_events_t* list, const clap_event_header
              event->size >= sizeof(clap_event_param_gesture_t)) {
     out.paramId = reinterpret_cast<const clap_event_param_gesture_t*>(event)->param_id;
   }
-  std::lock_guard<std::mutex> lock(host->mutex_);
-  host->out_.push_back(out);
-  return true;
+  return host->out_.push(out);
 }
 
 std::unique_ptr<ClapHost> ClapHost::create(ClapLibrary& library, const std::string& id, std::string* error) {
@@ -381,9 +379,9 @@ uint32_t ClapHost::timerPeriod(clap_id id) const {
 }
 
 std::vector<ClapOutEvent> ClapHost::takeOutEvents() {
-  std::lock_guard<std::mutex> lock(mutex_);
   std::vector<ClapOutEvent> events;
-  events.swap(out_);
+  ClapOutEvent event;
+  while (out_.pop(&event)) events.push_back(event);
   return events;
 }
 

@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "event_ring.h"
 #include "formats/clap/clap_abi.h"
 
 // The opened library: entry initialised, factories on request, deinitialised and
@@ -93,6 +94,8 @@ class ClapHost {
 
   // Events sent by the plug-in since the last call.
   std::vector<ClapOutEvent> takeOutEvents();
+  // The oldest of them, without allocating: for the audio thread.
+  bool takeOutEvent(ClapOutEvent* event) { return out_.pop(event); }
   // The out-events list handed to process and flush.
   const clap_output_events_t* outEvents() { return &outEvents_; }
 
@@ -114,8 +117,10 @@ class ClapHost {
   Offers offers_;
   const clap_plugin_t* plugin_ = nullptr;
   std::thread::id mainThread_;
-  mutable std::mutex mutex_;
-  std::vector<ClapOutEvent> out_;
+  mutable std::mutex mutex_;  // the timers
+  // Filled by the plug-in from its audio thread too: a ring, which neither locks nor
+  // allocates. When it is full the plug-in keeps the rest for its next call.
+  EventRing<ClapOutEvent, 4096> out_;
   std::vector<std::pair<clap_id, uint32_t>> timers_;
   clap_id nextTimer_ = 1;
   std::atomic<bool> callbackPending_{false};

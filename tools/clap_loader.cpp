@@ -6,11 +6,11 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "clap_host.h"
+#include "event_ring.h"
 #include "plugin_library.h"
 
 namespace {
@@ -24,18 +24,31 @@ VstInt32 idNumber(const char* id) {
   return static_cast<VstInt32>(hash);
 }
 
+// Parameter changes waiting for the next block (or flush), and what one block hands
+// the plug-in at most; the rest waits for the block after.
+const size_t kPendingValues = 4096;
+const uint32_t kBlockValues = 1024;
+const uint32_t kBlockNotes = 512;
+// Changes handed to one flush call at a time, from the calling thread's stack.
+const uint32_t kFlushValues = 64;
+
+// The plug-in's input events over storage its owner made beforehand: filling it
+// neither allocates nor locks.
 struct EventList {
-  std::vector<const clap_event_header_t*> events;
+  const clap_event_header_t** events;
+  uint32_t capacity;
+  uint32_t count = 0;
   clap_input_events_t list;
-  EventList() {
+  EventList(const clap_event_header_t** storage, uint32_t size) : events(storage), capacity(size) {
     list.ctx = this;
-    list.size = [](const clap_input_events_t* l) {
-      return static_cast<uint32_t>(static_cast<const EventList*>(l->ctx)->events.size());
-    };
+    list.size = [](const clap_input_events_t* l) { return static_cast<const EventList*>(l->ctx)->count; };
     list.get = [](const clap_input_events_t* l, uint32_t i) -> const clap_event_header_t* {
       const auto* self = static_cast<const EventList*>(l->ctx);
-      return i < self->events.size() ? self->events[i] : nullptr;
+      return i < self->count ? self->events[i] : nullptr;
     };
+  }
+  void add(const clap_event_header_t* event) {
+    if (count < capacity) events[count++] = event;
   }
 };
 
@@ -122,7 +135,8 @@ class ClapEffect {
 
   // The plug-in's events become the requests a 2.4 effect sends.
   void forwardOutEvents() {
-    for (const ClapOutEvent& event : host_->takeOutEvents()) {
+    ClapOutEvent event;
+    while (host_->takeOutEvent(&event)) {
       if (event.type == CLAP_EVENT_PARAM_VALUE)
         call(audioMasterAutomate, static_cast<VstInt32>(event.paramId), static_cast<float>(event.value));
       else if (event.type == CLAP_EVENT_PARAM_GESTURE_BEGIN)
@@ -139,32 +153,35 @@ class ClapEffect {
     event.note_id = -1;
     event.port_index = event.channel = event.key = -1;
     event.value = value;
-    pendingValues_.push_back(event);
+    // A full ring means the plug-in has not been run or flushed for thousands of
+    // changes; the newest are the ones dropped.
+    pendingValues_.push(event);
   }
 
   // Values set outside processing reach the plug-in through flush at once.
+  // Any thread may get here (a host's audio thread sets parameters too), so the
+  // values go in portions through the stack, not through the block's storage.
   void flushNow() {
     if (!params_ || !params_->flush) return;
-    std::vector<clap_event_param_value_t> values;
-    {
-      std::lock_guard<std::mutex> lock(pendingMutex_);
-      values.swap(pendingValues_);
+    bool more = true;
+    while (more) {
+      clap_event_param_value_t values[kFlushValues];
+      const clap_event_header_t* headers[kFlushValues];
+      EventList list(headers, kFlushValues);
+      while (list.count < kFlushValues && pendingValues_.pop(&values[list.count]))
+        list.add(&values[list.count].header);
+      more = list.count == kFlushValues;
+      if (active_)
+        host_->asAudioThread([&] { params_->flush(plugin(), &list.list, host_->outEvents()); });
+      else
+        params_->flush(plugin(), &list.list, host_->outEvents());
     }
-    EventList list;
-    for (const auto& event : values) list.events.push_back(&event.header);
-    if (active_)
-      host_->asAudioThread([&] { params_->flush(plugin(), &list.list, host_->outEvents()); });
-    else
-      params_->flush(plugin(), &list.list, host_->outEvents());
     forwardOutEvents();
   }
 
   void setParameter(VstInt32 index, float value) {
     if (!info(index)) return;
-    {
-      std::lock_guard<std::mutex> lock(pendingMutex_);
-      queueValue(index, value);
-    }
+    queueValue(index, value);
     if (!processing_) flushNow();
   }
 
@@ -204,16 +221,13 @@ class ClapEffect {
           transport.bar_number = static_cast<int32_t>(std::floor(time->barStartPos / quartersPerBar + 0.5));
         }
       }
-      std::vector<clap_event_param_value_t> values;
-      std::vector<clap_event_note_t> notes;
-      {
-        std::lock_guard<std::mutex> lock(pendingMutex_);
-        values.swap(pendingValues_);
-        notes.swap(pendingNotes_);
-      }
-      EventList list;
-      for (const auto& event : values) list.events.push_back(&event.header);
-      for (const auto& note : notes) list.events.push_back(&note.header);
+      // Everything the block hands over lives in storage made with the effect.
+      EventList list(blockEvents_, kBlockValues + kBlockNotes);
+      uint32_t values = 0;
+      while (values < kBlockValues && pendingValues_.pop(&blockValues_[values]))
+        list.add(&blockValues_[values++].header);
+      for (uint32_t n = 0; n < noteCount_; n++) list.add(&pendingNotes_[n].header);
+      noteCount_ = 0;
       clap_audio_buffer_t in{};
       in.data32 = inputs;
       in.channel_count = 2;
@@ -252,7 +266,8 @@ class ClapEffect {
       note.channel = static_cast<int16_t>(status & 0x0F);
       note.key = static_cast<int16_t>(midi->midiData[1] & 0x7F);
       note.velocity = velocity / 127.0;
-      pendingNotes_.push_back(note);
+      // Notes only drive an activity value: past a block's worth, more say nothing new.
+      if (noteCount_ < kBlockNotes) pendingNotes_[noteCount_++] = note;
     }
   }
 
@@ -348,11 +363,9 @@ class ClapEffect {
       case effStopProcess:
         stopProcessing();
         return 0;
-      case effProcessEvents: {
-        std::lock_guard<std::mutex> lock(pendingMutex_);
+      case effProcessEvents:
         queueEvents(static_cast<const VstEvents*>(ptr));
         return 1;
-      }
       case effEditGetRect: {
         if (!ptr || !ensureGui()) return 0;
         uint32_t width = 0, height = 0;
@@ -456,8 +469,13 @@ class ClapEffect {
   const clap_plugin_gui_t* gui_ = nullptr;
   const clap_plugin_preset_load_t* presetLoad_ = nullptr;
   std::vector<clap_param_info_t> infos_;
-  std::vector<clap_event_param_value_t> pendingValues_;
-  std::vector<clap_event_note_t> pendingNotes_;
+  // Set by any thread, taken by the next block or flush.
+  EventRing<clap_event_param_value_t, kPendingValues> pendingValues_;
+  // Events arrive on the audio thread, as a 2.4 host sends them before each block.
+  clap_event_note_t pendingNotes_[kBlockNotes];
+  uint32_t noteCount_ = 0;
+  clap_event_param_value_t blockValues_[kBlockValues];
+  const clap_event_header_t* blockEvents_[kBlockValues + kBlockNotes];
   std::vector<unsigned char> chunk_;
   ERect rect_{};
   double sampleRate_ = 44100.0;
@@ -465,7 +483,6 @@ class ClapEffect {
   // Set on the thread that processes and read by the user-interface thread.
   std::atomic<bool> active_{false};
   std::atomic<bool> processing_{false};
-  std::mutex pendingMutex_;  // the values set by the user-interface thread for the next block
   bool guiCreated_ = false;
   VstInt32 program_ = 0;
   int64_t steadyTime_ = 0;
