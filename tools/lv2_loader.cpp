@@ -91,6 +91,7 @@ class Lv2Effect {
   void closeEditor();
   void idleEditor();
   void writeTime();
+  void deliverPorts();
   VstIntPtr callHost(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
                      float opt = 0.0f) {
     return host ? host(&record, opcode, index, value, ptr, opt) : 0;
@@ -111,6 +112,9 @@ class Lv2Effect {
   double rate = 44100.0;
   VstInt32 maxBlock = kDefaultMaxBlock;
   bool active = false;
+  // From the first block to effStopProcess or deactivation the instance belongs to
+  // the thread that processes: only that thread runs it.
+  std::atomic<bool> processing{false};
   int32_t blockLengthOption = 0;
   LV2_Options_Option options[2] = {};
   LV2_Feature optionsFeature{LV2_OPTIONS__options, options};
@@ -283,6 +287,12 @@ bool Lv2Effect::load(const std::string& path, audioMasterCallback hostCallback, 
   requested.reset(new std::atomic<float>[controls.size()]);
   for (size_t i = 0; i < controls.size(); i++) requested[i].store(controls[i].defaultValue);
   eventBuffer.reset(new uint8_t[kEventBufferBytes]);
+  // An empty sequence until the first block writes one: a run without a block reads it.
+  auto* sequence = reinterpret_cast<LV2_Atom_Sequence*>(eventBuffer.get());
+  sequence->atom.type = urids.map(LV2_ATOM__Sequence);
+  sequence->atom.size = sizeof(LV2_Atom_Sequence_Body);
+  sequence->body.unit = 0;
+  sequence->body.pad = 0;
 
   // Presets, ordered by their URIs.
   LilvNode* presetClass = lilv_new_uri(world, LV2_PRESETS__Preset);
@@ -411,8 +421,27 @@ void Lv2Effect::writeTime() {
   lv2_atom_forge_pop(&forge, &frame);
 }
 
+// The plug-in sees its ports only when it runs, and a 2.4 host expects each
+// setParameter to be in the state at once. Outside processing the host's values are
+// therefore handed over by a run of no frames (which updates controls and nothing
+// else), before the state is saved or restored: saved, it holds them; restored, the
+// ports still holding them are not applied over it. While processing, the next block
+// hands them over, as in every host with an audio thread.
+void Lv2Effect::deliverPorts() {
+  if (!instance || !active || processing.load()) return;
+  for (size_t i = 0; i < controls.size(); i++)
+    controlBuffers[controls[i].index] = requested[i].load(std::memory_order_relaxed);
+  for (size_t c = 0; c < audioIn.size(); c++)
+    lilv_instance_connect_port(instance, audioIn[c], silence.data());
+  for (size_t c = 0; c < audioOut.size(); c++)
+    lilv_instance_connect_port(instance, audioOut[c], discard.data());
+  lilv_instance_run(instance, 0);
+  for (uint32_t p : controlOutputs) outputValues[p].store(controlBuffers[p], std::memory_order_relaxed);
+}
+
 void Lv2Effect::process(float** inputs, float** outputs, VstInt32 frames) {
   if (!instance || frames < 0) return;
+  processing.store(true);
   for (size_t i = 0; i < controls.size(); i++)
     controlBuffers[controls[i].index] = requested[i].load(std::memory_order_relaxed);
 
@@ -501,6 +530,7 @@ const LV2_State_Interface* Lv2Effect::stateInterface() {
 VstIntPtr Lv2Effect::getChunk(void** data) {
   const LV2_State_Interface* state = stateInterface();
   if (!state || !data) return 0;
+  deliverPorts();
   struct Capture {
     Lv2Effect* self;
     int properties = 0;
@@ -531,6 +561,7 @@ VstIntPtr Lv2Effect::setChunk(const void* data, VstIntPtr size) {
     void* ignored = nullptr;
     if (getChunk(&ignored) == 0) return 0;  // the key the plug-in stores its chunk under
   }
+  deliverPorts();
   struct Source {
     Lv2Effect* self;
     const void* data;
@@ -667,7 +698,11 @@ VstIntPtr Lv2Effect::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, 
     case effSetBlockSize:
       if (value > maxBlock && value <= (1 << 20)) instantiate(rate, static_cast<VstInt32>(value), &ignored);
       return 0;
+    case effStopProcess:
+      processing.store(false);
+      return 0;
     case effMainsChanged:
+      if (!value) processing.store(false);
       if (instance && (value != 0) != active) {
         if (value)
           lilv_instance_activate(instance);
