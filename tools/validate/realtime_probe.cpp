@@ -1,10 +1,12 @@
 #include "realtime_probe.h"
 
 #include <dlfcn.h>
+#include <malloc.h>
 #include <pthread.h>
 #include <semaphore.h>
 #include <time.h>
 
+#include <atomic>
 #include <cstddef>
 
 namespace validate {
@@ -12,6 +14,8 @@ namespace {
 
 thread_local bool watching = false;
 thread_local RealtimeCounts counts;
+// Bytes handed out and not yet freed, counted by the entries below on every thread.
+std::atomic<long long> liveBytes{0};
 
 }  // namespace
 
@@ -19,6 +23,12 @@ thread_local RealtimeCounts counts;
 
 bool realtimeProbeAvailable() {
   return false;
+}
+bool liveBytesCounted() {
+  return false;
+}
+size_t countedLiveBytes() {
+  return 0;
 }
 void beginRealtimeWatch() {}
 RealtimeCounts endRealtimeWatch() {
@@ -31,6 +41,13 @@ RealtimeCounts endRealtimeWatch() {
 
 bool realtimeProbeAvailable() {
   return true;
+}
+bool liveBytesCounted() {
+  return true;
+}
+size_t countedLiveBytes() {
+  const long long bytes = liveBytes.load(std::memory_order_relaxed);
+  return bytes > 0 ? static_cast<size_t>(bytes) : 0;
 }
 
 void beginRealtimeWatch() {
@@ -46,6 +63,7 @@ RealtimeCounts endRealtimeWatch() {
 }  // namespace validate
 
 using validate::counts;
+using validate::liveBytes;
 using validate::watching;
 
 // The C library's own allocator entries, which stay reachable under these names.
@@ -104,6 +122,16 @@ inline void countAllocation() {
   if (watching) ++counts.allocations;
 }
 
+inline void* counted(void* pointer) {
+  if (pointer)
+    liveBytes.fetch_add(static_cast<long long>(malloc_usable_size(pointer)), std::memory_order_relaxed);
+  return pointer;
+}
+inline void uncount(void* pointer) {
+  if (pointer)
+    liveBytes.fetch_sub(static_cast<long long>(malloc_usable_size(pointer)), std::memory_order_relaxed);
+}
+
 }  // namespace
 
 // Exported, so that they stand in front of the C library's for the plug-in too.
@@ -112,32 +140,40 @@ extern "C" {
 
 void* malloc(size_t size) {
   countAllocation();
-  return __libc_malloc(size);
+  return counted(__libc_malloc(size));
 }
 void* calloc(size_t count, size_t size) {
   countAllocation();
-  return __libc_calloc(count, size);
+  return counted(__libc_calloc(count, size));
 }
 void* realloc(void* pointer, size_t size) {
   countAllocation();
-  return __libc_realloc(pointer, size);
+  const size_t before = pointer ? malloc_usable_size(pointer) : 0;
+  void* moved = __libc_realloc(pointer, size);
+  // A failed resize keeps the old block; a resize to 0 frees it and answers null.
+  if (moved || size == 0) {
+    liveBytes.fetch_sub(static_cast<long long>(before), std::memory_order_relaxed);
+    counted(moved);
+  }
+  return moved;
 }
 void free(void* pointer) {
   if (watching && pointer) ++counts.frees;
+  uncount(pointer);
   __libc_free(pointer);
 }
 void* memalign(size_t alignment, size_t size) {
   countAllocation();
-  return __libc_memalign(alignment, size);
+  return counted(__libc_memalign(alignment, size));
 }
 void* aligned_alloc(size_t alignment, size_t size) {
   countAllocation();
-  return __libc_memalign(alignment, size);
+  return counted(__libc_memalign(alignment, size));
 }
 int posix_memalign(void** result, size_t alignment, size_t size) {
   countAllocation();
   if (alignment < sizeof(void*) || (alignment & (alignment - 1)) != 0) return 22;  // EINVAL
-  void* pointer = __libc_memalign(alignment, size);
+  void* pointer = counted(__libc_memalign(alignment, size));
   if (!pointer) return 12;  // ENOMEM
   *result = pointer;
   return 0;

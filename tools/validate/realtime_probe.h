@@ -4,6 +4,7 @@
 // other threads and everything outside the watched call cost nothing and count nothing.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace validate {
@@ -21,5 +22,11 @@ bool realtimeProbeAvailable();
 // Watching starts and stops on the calling thread only.
 void beginRealtimeWatch();
 RealtimeCounts endRealtimeWatch();
+
+// The bytes allocated and not yet freed in the whole process, as the same entries count
+// them (exact: memory the C library keeps cached for reuse is not in it). False where the
+// entries are not ours (sanitizer builds).
+bool liveBytesCounted();
+size_t countedLiveBytes();
 
 }  // namespace validate

@@ -8,6 +8,7 @@
 #include <limits>
 
 #include "host_time.h"
+#include "realtime_probe.h"
 #include "validate.h"
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
@@ -150,6 +151,10 @@ size_t liveHeapBytes() {
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
   return __sanitizer_get_current_allocated_bytes();
 #else
+  // The allocator's own statistics count the blocks it keeps per thread for reuse as
+  // in use, and their number drifts with the pattern of earlier allocations: the count
+  // of the entries in front of it is exact.
+  if (liveBytesCounted()) return countedLiveBytes();
   malloc_trim(0);
   const struct mallinfo2 info = mallinfo2();
   return info.uordblks + info.hblkhd;
