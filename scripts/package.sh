@@ -32,9 +32,9 @@ Zarnith $version for Windows
 x86\\zarnith.dll  for 32-bit hosts (and 32-bit hosts running on 64-bit Windows)
 x64\\zarnith.dll  for 64-bit hosts
 
-Copy the one that matches your host into the host's plug-in folder (for example
-C:\\Program Files\\VstPlugins or C:\\Program Files\\Steinberg\\VstPlugins), then let the
-host scan its plug-ins again. The DLL needs nothing else: no runtime to install.
+Copy the one that matches your host into the plug-in folder its settings name (often
+C:\\Program Files\\VstPlugins), then let the host scan its plug-ins again. The DLL
+needs nothing else: no runtime to install.
 NOTE
 sed -i 's/$/\r/' "$win/INSTALL.txt"
 rm -f "dist/zarnith-$version-windows.zip"
