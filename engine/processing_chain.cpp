@@ -168,8 +168,8 @@ void runFramesIn(ProcessingChain& chain, ChainParameters& params, float** inputs
   // an integer position is "pos >= barEnd".
   const int64_t barEnd = static_cast<int64_t>(std::ceil(time.barLength));
 
-  // Every state of the frame loop lives in a local for the block: a member, or
-  // anything whose address is taken, would be reloaded after every store to
+  // Every state of the frame loops lives in a local for the block: a member,
+  // or anything whose address is taken, would be reloaded after every store to
   // the host's buffers (a float store may alias it) and put the ladder's
   // latency behind memory round trips. The rare scrambler draws take and
   // return their state by value for the same reason.
@@ -203,21 +203,35 @@ void runFramesIn(ProcessingChain& chain, ChainParameters& params, float** inputs
     if (chain.lightFilterTypeLamp) chain.lightFilterTypeLamp(chain.lampContext, k);
   };
 
-  // The chain runs over short runs of frames in three passes: the LFO (steps
-  // 1 to 4 and 6 of each frame), then what leads on to the filter's
-  // coefficients (the envelope, step 7, and the cutoff smoothing, step 9),
-  // then everything else. No pass depends on a later one, so every frame
-  // computes exactly what it would in one pass; but the LFO's calls (the sine)
-  // stay out of the loops that carry states in registers, and the long chain
-  // from an input sample to the coefficients no longer holds up the ladder.
-  // The bar-locked LFO only changes with its settings within a block, so its
-  // value is reused until they change. Outside the usual layouts a run is one
-  // frame.
+  // The chain runs over short runs of frames in four passes, each computing
+  // for every frame of the run exactly what the frame computes:
+  //  1. the modulation source's LFO value;
+  //  2. the scrambler's bookkeeping for the frame (the filter type it sets,
+  //     the silencing, the fades, where it records and plays, its step on);
+  //  3. the envelope, the cutoff smoothing, the coefficients, the bit crusher
+  //     and the ladder;
+  //  4. the silencing, the record, play and routing, and the volume.
+  // No pass depends on a later one. The split is for the processor: the
+  // ladder's chain of float-rounded stages sets the pace of pass 3, and only
+  // work that does not wait for it (the crusher, the coefficients) keeps it
+  // company there, so the processor can run ahead into the next frames. Work
+  // that waits for the ladder's output would fill the processor's queues
+  // behind it; the LFO's calls (the sine) would send the filter states
+  // through memory. Outside the usual layouts a run is one frame, so the
+  // buffers see every write in the order of the frame.
   const int kRun = kPlainLayout ? 128 : 1;
+  // (A held frame leaves its entries unset and no pass reads them; the
+  // initial values only keep the compiler from warning about it.)
   bool held[kRun];
-  float sources[kRun];
-  float modulations[kRun];
-  LadderCoefficients coefficients[kRun];
+  float sources[kRun] = {};
+  float modulations[kRun] = {};
+  uint8_t responses[kRun] = {};
+  bool silenced[kRun] = {};
+  ScramblerTap taps[kRun];
+  // What pass 3 hands on to pass 4: the received (dry) pair and, in the usual
+  // layouts, the filtered one, left then right.
+  alignas(16) float dryPairs[2 * kRun];
+  alignas(16) float filteredPairs[kPairs ? 2 * kRun : 1];
   LfoSettings lastSettings{};
   float lastLockedValue = 0.0f;
   bool lockedValueKnown = false;
@@ -228,6 +242,8 @@ void runFramesIn(ProcessingChain& chain, ChainParameters& params, float** inputs
     float* out1 = outputs[0] + runStart;
     float* out2 = outputs[1] + runStart;
 
+    // Pass 1: the LFO. The bar-locked LFO only changes with its settings
+    // within a block, so its value is reused until they change.
     for (int i = 0; i < frames; i++) {
       held[i] = params.processingHold.load(kRelaxed) == 1.0f;
       if (held[i]) continue;
@@ -250,6 +266,37 @@ void runFramesIn(ProcessingChain& chain, ChainParameters& params, float** inputs
       modulations[i] = mod;
       counter++;
     }
+
+    // Pass 2: the scrambler's bookkeeping, which never looks at the sound.
+    for (int i = 0; i < frames; i++) {
+      if (held[i]) continue;
+      float type = params.filterType.load(kRelaxed);
+      if (scramblerOn && params.randBeatDivisions.load(kRelaxed) != 1) {
+        type = s.randomFilterType;
+        params.filterType.store(type, kRelaxed);
+      }
+      responses[i] = static_cast<uint8_t>(ladderResponse(type));
+      if (!scramblerOn) continue;
+      silenced[i] = s.silenceSlice;
+      scramblerFade(s);
+      taps[i] = ScramblerTap{s.recordPos, s.playPos, s.playGain};
+      ScramblerSettings p;
+      p.randBeatDivisions = params.randBeatDivisions.load(kRelaxed);
+      p.scramblerReverse = params.scramblerReverse.load(kRelaxed);
+      p.silenceInstr = params.silenceInstr.load(kRelaxed);
+      if (ZARNITH_LIKELY(quietSteps > 0 && p.randBeatDivisions == s.periodDivisions)) {
+        quietSteps--;
+        scramblerCount(s, time, barEnd, p.scramblerReverse);
+      } else {
+        scramblerStep(s, time, p, rnd, indicate);
+        quietSteps = scramblerQuietSteps(s, barEnd, sampleFrames);
+      }
+    }
+
+    // Pass 3: the filter. Rules for this loop: no call, no store that is read
+    // back in the same frame, no division on the ladder's path, no state in
+    // memory. In the usual layouts both channels travel as one pair of vector
+    // lanes, each lane computing exactly the scalar operations.
     for (int i = 0; i < frames; i++) {
       if (held[i]) continue;
       float mod = modulations[i];
@@ -260,106 +307,94 @@ void runFramesIn(ProcessingChain& chain, ChainParameters& params, float** inputs
       modulation = mod;
       smoothCutoff(cutoff, modulation, params.freq.load(kRelaxed), attack, release);
       chain.cutoffState.store(cutoff, kRelaxed);
-      coefficients[i] = ladderCoefficients(cutoff, params.q.load(kRelaxed));
-    }
-
-    // Rules for this loop: no call but the rare draws, no store that is read
-    // back in the same frame, no division, no state in memory. The ladder's
-    // chain of float-rounded stages sets the pace; everything else per frame
-    // is independent of it and must stay cheap enough to overlap with it. In
-    // the usual layouts both channels travel as one pair of vector lanes,
-    // each lane computing exactly the scalar operations.
-    for (int i = 0; i < frames; i++) {
-      if (held[i]) continue;
+      const LadderCoefficients co = ladderCoefficients(cutoff, params.q.load(kRelaxed));
       const float bits = params.bitCrusher.load(kRelaxed);
       if (ZARNITH_UNLIKELY(bits != lastBitCrusher)) {
         lastBitCrusher = bits;
         shift = crushShift(bits);
       }
+      const LadderResponse response = static_cast<LadderResponse>(responses[i]);
 #if ZARNITH_STEREO_LADDER
-      const __m128 dry = _mm_unpacklo_ps(_mm_load_ss(in1 + i), _mm_load_ss(in2 + i));
-      const float dryL = _mm_cvtss_f32(dry);
-      const float dryR = _mm_cvtss_f32(_mm_shuffle_ps(dry, dry, _MM_SHUFFLE(1, 1, 1, 1)));
-      const __m128 crushed = crushPair(dry, shift);
-      // The crushed pair replaces the received samples in the host's input
-      // buffers, and the filter reads them from there. That is how the sound is
-      // defined when buffers are shared: with the left output as the right input,
-      // or processing in place, a later read of a buffer sees what an earlier step
-      // wrote, and the output only stays bit-exact if this write happens too. The
-      // dry pair kept above is what the envelope and the routing use.
-      _mm_store_ss(in1 + i, crushed);
-      _mm_store_ss(in2 + i, _mm_shuffle_ps(crushed, crushed, _MM_SHUFFLE(1, 1, 1, 1)));
-#else
-      const float dryL = in1[i];
-      const float dryR = in2[i];
-      crushBitsShifted(in1 + i, in2 + i, shift);
-#endif
-      float type = params.filterType.load(kRelaxed);
-      if (scramblerOn && params.randBeatDivisions.load(kRelaxed) != 1) {
-        type = s.randomFilterType;
-        params.filterType.store(type, kRelaxed);
+      if (kPlainLayout) {
+        const __m128 dry = _mm_unpacklo_ps(_mm_load_ss(in1 + i), _mm_load_ss(in2 + i));
+        const __m128 crushed = crushPair(dry, shift);
+        // The crushed pair replaces the received samples in the host's input
+        // buffers, and the filter reads them from there. That is how the sound
+        // is defined when buffers are shared: with the left output as the right
+        // input, or processing in place, a later read of a buffer sees what an
+        // earlier step wrote, and the output only stays bit-exact if this write
+        // happens too. The dry pair kept here is what the routing uses.
+        _mm_store_ss(in1 + i, crushed);
+        _mm_store_ss(in2 + i, _mm_shuffle_ps(crushed, crushed, _MM_SHUFFLE(1, 1, 1, 1)));
+        _mm_storel_pi(reinterpret_cast<__m64*>(dryPairs + 2 * i), dry);
+        const __m128 out = runLadderPair(filter, co, response, crushed);
+        _mm_storel_pi(reinterpret_cast<__m64*>(filteredPairs + 2 * i), out);
       }
-      const LadderCoefficients co = coefficients[i];
-      const LadderResponse response = ladderResponse(type);
-#if ZARNITH_STEREO_LADDER
-      __m128 out;
-      if (kPlainLayout) out = runLadderPair(filter, co, response, crushed);
 #endif
-      // Outside the usual layouts the filtered pair lives in the output
-      // buffers, where each step reads what the one before wrote.
-      if (!kPairs) runLadderFilter(left, right, co, response, in1 + i, in2 + i, out1 + i, out2 + i);
-      if (scramblerOn) {
-        const bool silence = s.silenceSlice;
-        scramblerFade(s);
-        const ScramblerTap tap{s.recordPos, s.playPos, s.playGain};
-        const float dryAmount = params.scramblerDry.load(kRelaxed);
-        const float wetAmount = params.scramblerWet.load(kRelaxed);
-        const float mix = params.dryWetMix.load(kRelaxed);
-        if (ZARNITH_UNLIKELY(!sameBits(dryAmount, routedDry) || !sameBits(wetAmount, routedWet) ||
-                             !sameBits(mix, routedMix))) {
-          routedDry = dryAmount;
-          routedWet = wetAmount;
-          routedMix = mix;
-          routing = scramblerRouting(dryAmount, wetAmount, mix);
-        }
-#if ZARNITH_STEREO_LADDER
-        if (kPlainLayout) {
-          if (silence) out = _mm_setzero_ps();
-          out = scramblerRecordPlayRoutePair(tap, barLeft, barRight, dry, out, routing);
-        }
-#endif
-        if (!kPairs) {
-          if (silence) {
-            out1[i] = 0.0f;
-            out2[i] = 0.0f;
-          }
-          scramblerRecordPlayRoute(tap, barLeft, barRight, dryL, dryR, out1[i], out2[i], routing);
-        }
-        if (ZARNITH_UNLIKELY(brokenInput)) {
-          keepRecordFinite(barLeft[tap.recordPos]);
-          keepRecordFinite(barRight[tap.recordPos]);
-        }
-        ScramblerSettings p;
-        p.randBeatDivisions = params.randBeatDivisions.load(kRelaxed);
-        p.scramblerReverse = params.scramblerReverse.load(kRelaxed);
-        p.silenceInstr = params.silenceInstr.load(kRelaxed);
-        if (ZARNITH_LIKELY(quietSteps > 0 && p.randBeatDivisions == s.periodDivisions)) {
-          quietSteps--;
-          scramblerCount(s, time, barEnd, p.scramblerReverse);
-        } else {
-          scramblerStep(s, time, p, rnd, indicate);
-          quietSteps = scramblerQuietSteps(s, barEnd, sampleFrames);
-        }
+      if (!kPairs) {
+        // The filtered pair lives in the output buffers, where each step
+        // reads what the one before wrote.
+        dryPairs[2 * i] = in1[i];
+        dryPairs[2 * i + 1] = in2[i];
+        crushBitsShifted(in1 + i, in2 + i, shift);
+        runLadderFilter(left, right, co, response, in1 + i, in2 + i, out1 + i, out2 + i);
       }
+    }
+
+    // Pass 4: what follows the filter.
+    for (int i = 0; i < frames; i++) {
+      if (held[i]) continue;
       const double gain = static_cast<double>(params.volume.load(kRelaxed)) * 2.0;
 #if ZARNITH_STEREO_LADDER
       if (kPlainLayout) {
+        __m128 out = _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(filteredPairs + 2 * i)));
+        if (scramblerOn) {
+          const __m128 dry = _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(dryPairs + 2 * i)));
+          const float dryAmount = params.scramblerDry.load(kRelaxed);
+          const float wetAmount = params.scramblerWet.load(kRelaxed);
+          const float mix = params.dryWetMix.load(kRelaxed);
+          if (ZARNITH_UNLIKELY(!sameBits(dryAmount, routedDry) || !sameBits(wetAmount, routedWet) ||
+                               !sameBits(mix, routedMix))) {
+            routedDry = dryAmount;
+            routedWet = wetAmount;
+            routedMix = mix;
+            routing = scramblerRouting(dryAmount, wetAmount, mix);
+          }
+          if (silenced[i]) out = _mm_setzero_ps();
+          out = scramblerRecordPlayRoutePair(taps[i], barLeft, barRight, dry, out, routing);
+          if (ZARNITH_UNLIKELY(brokenInput)) {
+            keepRecordFinite(barLeft[taps[i].recordPos]);
+            keepRecordFinite(barRight[taps[i].recordPos]);
+          }
+        }
         out = _mm_cvtpd_ps(_mm_mul_pd(_mm_cvtps_pd(out), _mm_set1_pd(gain)));
         _mm_store_ss(out1 + i, out);
         _mm_store_ss(out2 + i, _mm_shuffle_ps(out, out, _MM_SHUFFLE(1, 1, 1, 1)));
       }
 #endif
       if (!kPairs) {
+        if (scramblerOn) {
+          const float dryAmount = params.scramblerDry.load(kRelaxed);
+          const float wetAmount = params.scramblerWet.load(kRelaxed);
+          const float mix = params.dryWetMix.load(kRelaxed);
+          if (ZARNITH_UNLIKELY(!sameBits(dryAmount, routedDry) || !sameBits(wetAmount, routedWet) ||
+                               !sameBits(mix, routedMix))) {
+            routedDry = dryAmount;
+            routedWet = wetAmount;
+            routedMix = mix;
+            routing = scramblerRouting(dryAmount, wetAmount, mix);
+          }
+          if (silenced[i]) {
+            out1[i] = 0.0f;
+            out2[i] = 0.0f;
+          }
+          scramblerRecordPlayRoute(taps[i], barLeft, barRight, dryPairs[2 * i], dryPairs[2 * i + 1], out1[i],
+                                   out2[i], routing);
+          if (ZARNITH_UNLIKELY(brokenInput)) {
+            keepRecordFinite(barLeft[taps[i].recordPos]);
+            keepRecordFinite(barRight[taps[i].recordPos]);
+          }
+        }
         out1[i] = static_cast<float>(out1[i] * gain);
         out2[i] = static_cast<float>(out2[i] * gain);
       }

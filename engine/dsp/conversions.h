@@ -14,16 +14,19 @@
 #define ZARNITH_LIKELY(x) __builtin_expect(!!(x), 1)
 #define ZARNITH_NOINLINE __attribute__((noinline))
 #define ZARNITH_ALWAYS_INLINE inline __attribute__((always_inline))
+#define ZARNITH_LAMBDA_INLINE __attribute__((always_inline))
 #elif defined(_MSC_VER)
 #define ZARNITH_UNLIKELY(x) (x)
 #define ZARNITH_LIKELY(x) (x)
 #define ZARNITH_NOINLINE __declspec(noinline)
 #define ZARNITH_ALWAYS_INLINE __forceinline
+#define ZARNITH_LAMBDA_INLINE
 #else
 #define ZARNITH_UNLIKELY(x) (x)
 #define ZARNITH_LIKELY(x) (x)
 #define ZARNITH_NOINLINE
 #define ZARNITH_ALWAYS_INLINE inline
+#define ZARNITH_LAMBDA_INLINE
 #endif
 
 namespace zarnith {
