@@ -4,11 +4,11 @@
 //
 // Rules for this file, as it runs on the host's audio thread: no allocation,
 // lock, logging, system call, exception or virtual call per sample; parameters
-// are relaxed atomics, each read as often as the sound defines (per block or
-// per frame) and no more; per-block values are computed once before the frame
-// loop with the same arithmetic; rare work (random draws, host calls) stays
-// out of line so the filter states keep to registers. The output is defined to
-// the bit, so no rewrite may change an operation's precision or order.
+// are relaxed atomics, read once per block or per run of frames, and what is
+// derived from them is derived there, never per frame; rare work (random
+// draws, host calls) stays out of line so the filter states keep to registers.
+// The output is defined to the bit, so no rewrite may change an operation's
+// precision or order.
 #include "engine/processing_chain.h"
 
 #include <algorithm>
@@ -145,11 +145,130 @@ bool apart(const float* a, const float* b, int32_t frames) {
   return x + bytes <= y || y + bytes <= x;
 }
 
-bool sameBits(float a, float b) {
-  uint32_t x, y;
-  std::memcpy(&x, &a, sizeof(x));
-  std::memcpy(&y, &b, sizeof(y));
-  return x == y;
+// The parameter values one run of frames works with, read at its start.
+struct RunSettings {
+  bool held;  // the bypass holds the run's per-sample work
+  float modType;
+  LfoSettings lfo;
+  float envDepth;
+  float envReverse;
+  float freq;
+  float q;
+  float bitCrusher;
+  float filterType;
+  ScramblerSettings scrambler;
+  float scramblerDry;
+  float scramblerWet;
+  float dryWetMix;
+  float volume;
+};
+
+RunSettings readRunSettings(const ChainParameters& params) {
+  RunSettings v;
+  v.held = params.processingHold.load(kRelaxed) == 1.0f;
+  v.modType = params.modType.load(kRelaxed);
+  v.lfo = lfoSettings(params);
+  v.envDepth = params.envDepth.load(kRelaxed);
+  v.envReverse = params.envReverse.load(kRelaxed);
+  v.freq = params.freq.load(kRelaxed);
+  v.q = params.q.load(kRelaxed);
+  v.bitCrusher = params.bitCrusher.load(kRelaxed);
+  v.filterType = params.filterType.load(kRelaxed);
+  v.scrambler.randBeatDivisions = params.randBeatDivisions.load(kRelaxed);
+  v.scrambler.scramblerReverse = params.scramblerReverse.load(kRelaxed);
+  v.scrambler.silenceInstr = params.silenceInstr.load(kRelaxed);
+  v.scramblerDry = params.scramblerDry.load(kRelaxed);
+  v.scramblerWet = params.scramblerWet.load(kRelaxed);
+  v.dryWetMix = params.dryWetMix.load(kRelaxed);
+  v.volume = params.volume.load(kRelaxed);
+  return v;
+}
+
+// Where the cutoff's modulation comes from in a run.
+enum class ModSource { kFixed, kPerFrame, kEnvelope };
+
+// The filter's states and what leads to its coefficients, carried in locals
+// from run to run.
+struct FilterLoopState {
+#if ZARNITH_STEREO_LADDER
+  LadderStereo pair;
+#endif
+  LadderChannel left;
+  LadderChannel right;
+  float cutoff;
+  float envelope;
+  float modulation;
+};
+
+// The per-frame values a run's first passes hand on to the later ones.
+template <int kRun>
+struct RunFrames {
+  float modulations[kRun];
+  uint8_t responses[kRun];
+  bool silenced[kRun];
+  ScramblerTap taps[kRun];
+  // The received (dry) pair and, with paired channels, the filtered one; left then right.
+  alignas(16) float dryPairs[2 * kRun];
+  alignas(16) float filteredPairs[2 * kRun];
+};
+
+// Pass 3 over one run: the envelope, the cutoff smoothing, the coefficients,
+// the bit crusher and the ladder. Rules for this loop: no call, no store that
+// is read back in the same frame, no division on the ladder's path, no state in
+// memory. Only work that does not wait for the ladder keeps it company, so the
+// processor can run ahead into the next frames while the ladder's chain of
+// float-rounded stages sets the pace. With paired channels both travel as one
+// pair of vector lanes, each lane computing exactly the scalar operations.
+template <ModSource kSource, bool kPairs, int kRun>
+ZARNITH_ALWAYS_INLINE void filterRun(FilterLoopState& st, RunFrames<kRun>& f, const RunSettings& v,
+                                     float fixedModulation, float attack, float release, int shift,
+                                     float* in1, float* in2, float* out1, float* out2, int frames) {
+  float cutoff = st.cutoff;
+  float envelope = st.envelope;
+  float mod = st.modulation;
+#if ZARNITH_STEREO_LADDER
+  LadderStereo pair = st.pair;
+#endif
+  for (int i = 0; i < frames; i++) {
+    if (kSource == ModSource::kFixed) mod = fixedModulation;
+    if (kSource == ModSource::kPerFrame) mod = f.modulations[i];
+    if (kSource == ModSource::kEnvelope)
+      mod = followEnvelope(envelope, in1[i], attack, release, v.envDepth, v.envReverse);
+    smoothCutoff(cutoff, mod, v.freq, attack, release);
+    const LadderCoefficients co = ladderCoefficients(cutoff, v.q);
+    const LadderResponse response = static_cast<LadderResponse>(f.responses[i]);
+#if ZARNITH_STEREO_LADDER
+    if (kPairs) {
+      const __m128 dry = _mm_unpacklo_ps(_mm_load_ss(in1 + i), _mm_load_ss(in2 + i));
+      const __m128 crushed = crushPair(dry, shift);
+      // The crushed pair replaces the received samples in the host's input
+      // buffers, and the filter reads them from there. That is how the sound
+      // is defined when buffers are shared: with the left output as the right
+      // input, or processing in place, a later read of a buffer sees what an
+      // earlier step wrote, and the output only stays bit-exact if this write
+      // happens too. The dry pair kept here is what the routing uses.
+      _mm_store_ss(in1 + i, crushed);
+      _mm_store_ss(in2 + i, _mm_shuffle_ps(crushed, crushed, _MM_SHUFFLE(1, 1, 1, 1)));
+      _mm_storel_pi(reinterpret_cast<__m64*>(f.dryPairs + 2 * i), dry);
+      _mm_storel_pi(reinterpret_cast<__m64*>(f.filteredPairs + 2 * i),
+                    runLadderPair(pair, co, response, crushed));
+    }
+#endif
+    if (!kPairs) {
+      // The filtered pair lives in the output buffers, where each step reads
+      // what the one before wrote.
+      f.dryPairs[2 * i] = in1[i];
+      f.dryPairs[2 * i + 1] = in2[i];
+      crushBitsShifted(in1 + i, in2 + i, shift);
+      runLadderFilter(st.left, st.right, co, response, in1 + i, in2 + i, out1 + i, out2 + i);
+    }
+  }
+#if ZARNITH_STEREO_LADDER
+  st.pair = pair;
+#endif
+  st.cutoff = cutoff;
+  st.envelope = envelope;
+  st.modulation = mod;
 }
 
 template <bool kPlainLayout>
@@ -173,199 +292,121 @@ void runFramesIn(ProcessingChain& chain, ChainParameters& params, float** inputs
   // the host's buffers (a float store may alias it) and put the ladder's
   // latency behind memory round trips. The rare scrambler draws take and
   // return their state by value for the same reason.
+  FilterLoopState st;
 #if ZARNITH_STEREO_LADDER
-  LadderStereo filter = packLadder(chain.ladder[0], chain.ladder[1]);
+  st.pair = packLadder(chain.ladder[0], chain.ladder[1]);
 #endif
-  LadderChannel left = chain.ladder[0];
-  LadderChannel right = chain.ladder[1];
+  st.left = chain.ladder[0];
+  st.right = chain.ladder[1];
+  st.cutoff = chain.cutoffState.load(kRelaxed);
+  st.envelope = chain.envelopeState;
+  st.modulation = chain.modValue;
   BeatScrambler s = chain.scrambler;
-  float cutoff = chain.cutoffState.load(kRelaxed);
-  float envelope = chain.envelopeState;
   uint32_t counter = chain.lfoSampleCounter;
-  float modulation = chain.modValue;
   // Broken input is rare: its blocks alone check what they record.
   const bool brokenInput = scramblerOn && sampleFrames > 0 &&
                            (anyNonFinite(inputs[0], sampleFrames) || anyNonFinite(inputs[1], sampleFrames));
   // Steps ahead that only count positions on; the rest take the full path.
   int32_t quietSteps = scramblerQuietSteps(s, barEnd, sampleFrames);
-  // The crusher's shift for the last "Bit Crusher" value read (read per frame,
-  // derived only when it changes).
-  float lastBitCrusher = params.bitCrusher.load(kRelaxed);
-  int shift = crushShift(lastBitCrusher);
-  // The scrambler's routing for the last values read (read per frame, derived
-  // only when one changes; compared by their bits, as -0 and 0 route apart).
-  float routedDry = params.scramblerDry.load(kRelaxed);
-  float routedWet = params.scramblerWet.load(kRelaxed);
-  float routedMix = params.dryWetMix.load(kRelaxed);
-  ScramblerRouting routing = scramblerRouting(routedDry, routedWet, routedMix);
   auto rnd = [] { return crtRand(); };
   auto indicate = [&chain](int k) {
     if (chain.lightFilterTypeLamp) chain.lightFilterTypeLamp(chain.lampContext, k);
   };
 
-  // The chain runs over short runs of frames in four passes, each computing
-  // for every frame of the run exactly what the frame computes:
-  //  1. the modulation source's LFO value;
-  //  2. the scrambler's bookkeeping for the frame (the filter type it sets,
-  //     the silencing, the fades, where it records and plays, its step on);
-  //  3. the envelope, the cutoff smoothing, the coefficients, the bit crusher
-  //     and the ladder;
+  // The frames go in runs. Each run reads the parameters once at its start:
+  // a value set between blocks reaches the block's first frame, and one set
+  // by another thread while a block is processed reaches the next run, as if
+  // it had been set a moment later. Each run then takes four passes, each
+  // computing for every frame of the run exactly what the frame computes:
+  //  1. the LFO's value, where it changes from frame to frame;
+  //  2. the scrambler's bookkeeping (the filter type it sets, the silencing,
+  //     the fades, where it records and plays, its step on);
+  //  3. the filter (filterRun);
   //  4. the silencing, the record, play and routing, and the volume.
-  // No pass depends on a later one. The split is for the processor: the
-  // ladder's chain of float-rounded stages sets the pace of pass 3, and only
-  // work that does not wait for it (the crusher, the coefficients) keeps it
-  // company there, so the processor can run ahead into the next frames. Work
-  // that waits for the ladder's output would fill the processor's queues
-  // behind it; the LFO's calls (the sine) would send the filter states
-  // through memory. Outside the usual layouts a run is one frame, so the
-  // buffers see every write in the order of the frame.
-  const int kRun = kPlainLayout ? 128 : 1;
-  // (A held frame leaves its entries unset and no pass reads them; the
-  // initial values only keep the compiler from warning about it.)
-  bool held[kRun];
-  float sources[kRun] = {};
-  float modulations[kRun] = {};
-  uint8_t responses[kRun] = {};
-  bool silenced[kRun] = {};
-  ScramblerTap taps[kRun];
-  // What pass 3 hands on to pass 4: the received (dry) pair and, in the usual
-  // layouts, the filtered one, left then right.
-  alignas(16) float dryPairs[2 * kRun];
-  alignas(16) float filteredPairs[kPairs ? 2 * kRun : 1];
-  LfoSettings lastSettings{};
-  float lastLockedValue = 0.0f;
-  bool lockedValueKnown = false;
+  // No pass depends on a later one. The split is for the processor: work that
+  // waited for the ladder's output would fill its queues behind the ladder,
+  // and the LFO's calls (the sine) would send the filter states through
+  // memory. Outside the usual layouts a run is one frame, so the buffers see
+  // every write in the order of the frame.
+  constexpr int kRun = kPlainLayout ? 128 : 1;
+  RunFrames<kRun> f;
   for (int32_t runStart = 0; runStart < sampleFrames; runStart += kRun) {
     const int frames = static_cast<int>(std::min<int32_t>(kRun, sampleFrames - runStart));
     float* in1 = inputs[0] + runStart;
     float* in2 = inputs[1] + runStart;
     float* out1 = outputs[0] + runStart;
     float* out2 = outputs[1] + runStart;
+    const RunSettings v = readRunSettings(params);
+    if (v.held) continue;
 
-    // Pass 1: the LFO. The bar-locked LFO only changes with its settings
-    // within a block, so its value is reused until they change.
-    for (int i = 0; i < frames; i++) {
-      held[i] = params.processingHold.load(kRelaxed) == 1.0f;
-      if (held[i]) continue;
-      const float source = params.modType.load(kRelaxed);
-      sources[i] = source;
-      float mod = 0.5f;
-      if (source > 0.2 && source <= 0.8) {
-        const LfoSettings settings = lfoSettings(params);
-        if (settings.syncOn != 1.0f) {
-          mod = computeLfo(settings, counter, lfoTime);
-        } else {
-          if (!lockedValueKnown || std::memcmp(&settings, &lastSettings, sizeof(settings)) != 0) {
-            lastLockedValue = computeLfo(settings, counter, lfoTime);
-            lastSettings = settings;
-            lockedValueKnown = true;
-          }
-          mod = lastLockedValue;
-        }
+    // Pass 1: the modulation source. The bar-locked LFO only changes with its
+    // settings within a block, and the free one with every frame.
+    ModSource source = ModSource::kFixed;
+    float fixedModulation = 0.5f;
+    if (v.modType > 0.8) {
+      source = ModSource::kEnvelope;
+    } else if (v.modType > 0.2) {
+      if (v.lfo.syncOn == 1.0f) {
+        fixedModulation = computeLfo(v.lfo, counter, lfoTime);
+      } else {
+        source = ModSource::kPerFrame;
+        for (int i = 0; i < frames; i++)
+          f.modulations[i] = computeLfo(v.lfo, counter + static_cast<uint32_t>(i), lfoTime);
       }
-      modulations[i] = mod;
-      counter++;
     }
+    counter += static_cast<uint32_t>(frames);
 
     // Pass 2: the scrambler's bookkeeping, which never looks at the sound.
-    for (int i = 0; i < frames; i++) {
-      if (held[i]) continue;
-      float type = params.filterType.load(kRelaxed);
-      if (scramblerOn && params.randBeatDivisions.load(kRelaxed) != 1) {
-        type = s.randomFilterType;
-        params.filterType.store(type, kRelaxed);
+    const bool randomTypes = scramblerOn && v.scrambler.randBeatDivisions != 1;
+    if (scramblerOn) {
+      for (int i = 0; i < frames; i++) {
+        f.responses[i] =
+            static_cast<uint8_t>(ladderResponse(randomTypes ? s.randomFilterType : v.filterType));
+        if (randomTypes) params.filterType.store(s.randomFilterType, kRelaxed);
+        f.silenced[i] = s.silenceSlice;
+        scramblerFade(s);
+        f.taps[i] = ScramblerTap{s.recordPos, s.playPos, s.playGain};
+        if (ZARNITH_LIKELY(quietSteps > 0 && v.scrambler.randBeatDivisions == s.periodDivisions)) {
+          quietSteps--;
+          scramblerCount(s, time, barEnd, v.scrambler.scramblerReverse);
+        } else {
+          scramblerStep(s, time, v.scrambler, rnd, indicate);
+          quietSteps = scramblerQuietSteps(s, barEnd, sampleFrames);
+        }
       }
-      responses[i] = static_cast<uint8_t>(ladderResponse(type));
-      if (!scramblerOn) continue;
-      silenced[i] = s.silenceSlice;
-      scramblerFade(s);
-      taps[i] = ScramblerTap{s.recordPos, s.playPos, s.playGain};
-      ScramblerSettings p;
-      p.randBeatDivisions = params.randBeatDivisions.load(kRelaxed);
-      p.scramblerReverse = params.scramblerReverse.load(kRelaxed);
-      p.silenceInstr = params.silenceInstr.load(kRelaxed);
-      if (ZARNITH_LIKELY(quietSteps > 0 && p.randBeatDivisions == s.periodDivisions)) {
-        quietSteps--;
-        scramblerCount(s, time, barEnd, p.scramblerReverse);
-      } else {
-        scramblerStep(s, time, p, rnd, indicate);
-        quietSteps = scramblerQuietSteps(s, barEnd, sampleFrames);
-      }
+    } else {
+      std::memset(f.responses, static_cast<int>(ladderResponse(v.filterType)), static_cast<size_t>(frames));
     }
 
-    // Pass 3: the filter. Rules for this loop: no call, no store that is read
-    // back in the same frame, no division on the ladder's path, no state in
-    // memory. In the usual layouts both channels travel as one pair of vector
-    // lanes, each lane computing exactly the scalar operations.
-    for (int i = 0; i < frames; i++) {
-      if (held[i]) continue;
-      float mod = modulations[i];
-      if (sources[i] > 0.8) {
-        mod = followEnvelope(envelope, in1[i], attack, release, params.envDepth.load(kRelaxed),
-                             params.envReverse.load(kRelaxed));
-      }
-      modulation = mod;
-      smoothCutoff(cutoff, modulation, params.freq.load(kRelaxed), attack, release);
-      chain.cutoffState.store(cutoff, kRelaxed);
-      const LadderCoefficients co = ladderCoefficients(cutoff, params.q.load(kRelaxed));
-      const float bits = params.bitCrusher.load(kRelaxed);
-      if (ZARNITH_UNLIKELY(bits != lastBitCrusher)) {
-        lastBitCrusher = bits;
-        shift = crushShift(bits);
-      }
-      const LadderResponse response = static_cast<LadderResponse>(responses[i]);
-#if ZARNITH_STEREO_LADDER
-      if (kPlainLayout) {
-        const __m128 dry = _mm_unpacklo_ps(_mm_load_ss(in1 + i), _mm_load_ss(in2 + i));
-        const __m128 crushed = crushPair(dry, shift);
-        // The crushed pair replaces the received samples in the host's input
-        // buffers, and the filter reads them from there. That is how the sound
-        // is defined when buffers are shared: with the left output as the right
-        // input, or processing in place, a later read of a buffer sees what an
-        // earlier step wrote, and the output only stays bit-exact if this write
-        // happens too. The dry pair kept here is what the routing uses.
-        _mm_store_ss(in1 + i, crushed);
-        _mm_store_ss(in2 + i, _mm_shuffle_ps(crushed, crushed, _MM_SHUFFLE(1, 1, 1, 1)));
-        _mm_storel_pi(reinterpret_cast<__m64*>(dryPairs + 2 * i), dry);
-        const __m128 out = runLadderPair(filter, co, response, crushed);
-        _mm_storel_pi(reinterpret_cast<__m64*>(filteredPairs + 2 * i), out);
-      }
-#endif
-      if (!kPairs) {
-        // The filtered pair lives in the output buffers, where each step
-        // reads what the one before wrote.
-        dryPairs[2 * i] = in1[i];
-        dryPairs[2 * i + 1] = in2[i];
-        crushBitsShifted(in1 + i, in2 + i, shift);
-        runLadderFilter(left, right, co, response, in1 + i, in2 + i, out1 + i, out2 + i);
-      }
+    // Pass 3: the filter.
+    const int shift = crushShift(v.bitCrusher);
+    switch (source) {
+      case ModSource::kFixed:
+        filterRun<ModSource::kFixed, kPairs>(st, f, v, fixedModulation, attack, release, shift, in1, in2,
+                                             out1, out2, frames);
+        break;
+      case ModSource::kPerFrame:
+        filterRun<ModSource::kPerFrame, kPairs>(st, f, v, fixedModulation, attack, release, shift, in1, in2,
+                                                out1, out2, frames);
+        break;
+      case ModSource::kEnvelope:
+        filterRun<ModSource::kEnvelope, kPairs>(st, f, v, fixedModulation, attack, release, shift, in1, in2,
+                                                out1, out2, frames);
+        break;
     }
+    chain.cutoffState.store(st.cutoff, kRelaxed);
 
     // Pass 4: what follows the filter.
+    const ScramblerRouting routing = scramblerRouting(v.scramblerDry, v.scramblerWet, v.dryWetMix);
+    const double gain = static_cast<double>(v.volume) * 2.0;
     for (int i = 0; i < frames; i++) {
-      if (held[i]) continue;
-      const double gain = static_cast<double>(params.volume.load(kRelaxed)) * 2.0;
 #if ZARNITH_STEREO_LADDER
-      if (kPlainLayout) {
-        __m128 out = _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(filteredPairs + 2 * i)));
+      if (kPairs) {
+        __m128 out = _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(f.filteredPairs + 2 * i)));
         if (scramblerOn) {
-          const __m128 dry = _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(dryPairs + 2 * i)));
-          const float dryAmount = params.scramblerDry.load(kRelaxed);
-          const float wetAmount = params.scramblerWet.load(kRelaxed);
-          const float mix = params.dryWetMix.load(kRelaxed);
-          if (ZARNITH_UNLIKELY(!sameBits(dryAmount, routedDry) || !sameBits(wetAmount, routedWet) ||
-                               !sameBits(mix, routedMix))) {
-            routedDry = dryAmount;
-            routedWet = wetAmount;
-            routedMix = mix;
-            routing = scramblerRouting(dryAmount, wetAmount, mix);
-          }
-          if (silenced[i]) out = _mm_setzero_ps();
-          out = scramblerRecordPlayRoutePair(taps[i], barLeft, barRight, dry, out, routing);
-          if (ZARNITH_UNLIKELY(brokenInput)) {
-            keepRecordFinite(barLeft[taps[i].recordPos]);
-            keepRecordFinite(barRight[taps[i].recordPos]);
-          }
+          const __m128 dry = _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(f.dryPairs + 2 * i)));
+          if (f.silenced[i]) out = _mm_setzero_ps();
+          out = scramblerRecordPlayRoutePair(f.taps[i], barLeft, barRight, dry, out, routing);
         }
         out = _mm_cvtpd_ps(_mm_mul_pd(_mm_cvtps_pd(out), _mm_set1_pd(gain)));
         _mm_store_ss(out1 + i, out);
@@ -374,46 +415,36 @@ void runFramesIn(ProcessingChain& chain, ChainParameters& params, float** inputs
 #endif
       if (!kPairs) {
         if (scramblerOn) {
-          const float dryAmount = params.scramblerDry.load(kRelaxed);
-          const float wetAmount = params.scramblerWet.load(kRelaxed);
-          const float mix = params.dryWetMix.load(kRelaxed);
-          if (ZARNITH_UNLIKELY(!sameBits(dryAmount, routedDry) || !sameBits(wetAmount, routedWet) ||
-                               !sameBits(mix, routedMix))) {
-            routedDry = dryAmount;
-            routedWet = wetAmount;
-            routedMix = mix;
-            routing = scramblerRouting(dryAmount, wetAmount, mix);
-          }
-          if (silenced[i]) {
+          if (f.silenced[i]) {
             out1[i] = 0.0f;
             out2[i] = 0.0f;
           }
-          scramblerRecordPlayRoute(taps[i], barLeft, barRight, dryPairs[2 * i], dryPairs[2 * i + 1], out1[i],
-                                   out2[i], routing);
-          if (ZARNITH_UNLIKELY(brokenInput)) {
-            keepRecordFinite(barLeft[taps[i].recordPos]);
-            keepRecordFinite(barRight[taps[i].recordPos]);
-          }
+          scramblerRecordPlayRoute(f.taps[i], barLeft, barRight, f.dryPairs[2 * i], f.dryPairs[2 * i + 1],
+                                   out1[i], out2[i], routing);
         }
         out1[i] = static_cast<float>(out1[i] * gain);
         out2[i] = static_cast<float>(out2[i] * gain);
+      }
+      if (scramblerOn && ZARNITH_UNLIKELY(brokenInput)) {
+        keepRecordFinite(barLeft[f.taps[i].recordPos]);
+        keepRecordFinite(barRight[f.taps[i].recordPos]);
       }
     }
   }
 
 #if ZARNITH_STEREO_LADDER
   if (kPlainLayout) {
-    unpackLadder(filter, chain.ladder[0], chain.ladder[1]);
+    unpackLadder(st.pair, chain.ladder[0], chain.ladder[1]);
   } else
 #endif
   {
-    chain.ladder[0] = left;
-    chain.ladder[1] = right;
+    chain.ladder[0] = st.left;
+    chain.ladder[1] = st.right;
   }
   chain.scrambler = s;
-  chain.envelopeState = envelope;
+  chain.envelopeState = st.envelope;
   chain.lfoSampleCounter = counter;
-  chain.modValue = modulation;
+  chain.modValue = st.modulation;
 }
 
 }  // namespace

@@ -4,8 +4,8 @@
 //
 // The effect owns one chain and one set of working values. The working values
 // are written whole from any thread (host automation, the editor, program
-// loading) and read here as relaxed atomics, each as often as the sound defines
-// it (per frame, or latched per block). Everything else in the chain belongs to
+// loading) and read here as relaxed atomics, latched per block or read at the
+// start of each run of frames. Everything else in the chain belongs to
 // the audio thread, apart from cutoffState, which the user-interface thread
 // reads as the cutoff readout.
 #pragma once
