@@ -213,12 +213,15 @@ struct RunFrames {
 };
 
 // Pass 3 over one run: the envelope, the cutoff smoothing, the coefficients,
-// the bit crusher and the ladder. Rules for this loop: no call, no store that
-// is read back in the same frame, no division on the ladder's path, no state in
-// memory. Only work that does not wait for the ladder keeps it company, so the
-// processor can run ahead into the next frames while the ladder's chain of
-// float-rounded stages sets the pace. With paired channels both travel as one
-// pair of vector lanes, each lane computing exactly the scalar operations.
+// the bit crusher and the ladder. The ladder's chain of float-rounded stages
+// sets the pace; everything else per frame is independent of it. With paired
+// channels (both in one pair of vector lanes, each lane computing exactly the
+// scalar operations) the frames are pipelined: the loop prepares a frame's
+// coefficients and crushed pair kLead frames before its ladder step, so that
+// their own chains (from the input through the envelope and the smoothing to
+// the coefficients, and through the crusher's division) have run long before
+// the ladder needs them. Rules for the ladder's loop: no call, no store that
+// is read back in the same frame, no state in memory.
 template <ModSource kSource, bool kPairs, int kRun>
 ZARNITH_ALWAYS_INLINE void filterRun(FilterLoopState& st, RunFrames<kRun>& f, const RunSettings& v,
                                      float fixedModulation, float attack, float release, int shift,
@@ -226,46 +229,59 @@ ZARNITH_ALWAYS_INLINE void filterRun(FilterLoopState& st, RunFrames<kRun>& f, co
   float cutoff = st.cutoff;
   float envelope = st.envelope;
   float mod = st.modulation;
-#if ZARNITH_STEREO_LADDER
-  LadderStereo pair = st.pair;
-#endif
-  for (int i = 0; i < frames; i++) {
+  // Frame j's modulation, smoothed cutoff and coefficients, in frame order.
+  auto coefficientsFor = [&](int j) ZARNITH_LAMBDA_INLINE {
     if (kSource == ModSource::kFixed) mod = fixedModulation;
-    if (kSource == ModSource::kPerFrame) mod = f.modulations[i];
+    if (kSource == ModSource::kPerFrame) mod = f.modulations[j];
     if (kSource == ModSource::kEnvelope)
-      mod = followEnvelope(envelope, in1[i], attack, release, v.envDepth, v.envReverse);
+      mod = followEnvelope(envelope, in1[j], attack, release, v.envDepth, v.envReverse);
     smoothCutoff(cutoff, mod, v.freq, attack, release);
-    const LadderCoefficients co = ladderCoefficients(cutoff, v.q);
-    const LadderResponse response = static_cast<LadderResponse>(f.responses[i]);
+    return ladderCoefficients(cutoff, v.q);
+  };
 #if ZARNITH_STEREO_LADDER
-    if (kPairs) {
-      const __m128 dry = _mm_unpacklo_ps(_mm_load_ss(in1 + i), _mm_load_ss(in2 + i));
+  if (kPairs) {
+    constexpr int kLead = 4;
+    LadderCoefficients co[kRun];
+    alignas(16) float crushedPairs[2 * kRun];
+    auto prepare = [&](int j) ZARNITH_LAMBDA_INLINE {
+      co[j] = coefficientsFor(j);
+      const __m128 dry = _mm_unpacklo_ps(_mm_load_ss(in1 + j), _mm_load_ss(in2 + j));
       const __m128 crushed = crushPair(dry, shift);
       // The crushed pair replaces the received samples in the host's input
-      // buffers, and the filter reads them from there. That is how the sound
-      // is defined when buffers are shared: with the left output as the right
-      // input, or processing in place, a later read of a buffer sees what an
-      // earlier step wrote, and the output only stays bit-exact if this write
-      // happens too. The dry pair kept here is what the routing uses.
-      _mm_store_ss(in1 + i, crushed);
-      _mm_store_ss(in2 + i, _mm_shuffle_ps(crushed, crushed, _MM_SHUFFLE(1, 1, 1, 1)));
-      _mm_storel_pi(reinterpret_cast<__m64*>(f.dryPairs + 2 * i), dry);
-      _mm_storel_pi(reinterpret_cast<__m64*>(f.filteredPairs + 2 * i),
-                    runLadderPair(pair, co, response, crushed));
+      // buffers. That is how the sound is defined when buffers are shared
+      // (with the left output as the right input, or processing in place, a
+      // later read of a buffer sees what an earlier step wrote), and a host
+      // may look at its input buffers afterwards. The dry pair kept here is
+      // what the routing uses.
+      _mm_store_ss(in1 + j, crushed);
+      _mm_store_ss(in2 + j, _mm_shuffle_ps(crushed, crushed, _MM_SHUFFLE(1, 1, 1, 1)));
+      _mm_storel_pi(reinterpret_cast<__m64*>(f.dryPairs + 2 * j), dry);
+      _mm_storel_pi(reinterpret_cast<__m64*>(crushedPairs + 2 * j), crushed);
+    };
+    LadderStereo pair = st.pair;
+    for (int j = 0; j < std::min(kLead, frames); j++) prepare(j);
+    for (int i = 0; i < frames; i++) {
+      if (i + kLead < frames) prepare(i + kLead);
+      const __m128 crushed =
+          _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(crushedPairs + 2 * i)));
+      const __m128 out = runLadderPair(pair, co[i], static_cast<LadderResponse>(f.responses[i]), crushed);
+      _mm_storel_pi(reinterpret_cast<__m64*>(f.filteredPairs + 2 * i), out);
     }
+    st.pair = pair;
+  }
 #endif
-    if (!kPairs) {
-      // The filtered pair lives in the output buffers, where each step reads
-      // what the one before wrote.
+  if (!kPairs) {
+    // The filtered pair lives in the output buffers, where each step reads
+    // what the one before wrote, so the frames go strictly one by one.
+    for (int i = 0; i < frames; i++) {
+      const LadderCoefficients co = coefficientsFor(i);
       f.dryPairs[2 * i] = in1[i];
       f.dryPairs[2 * i + 1] = in2[i];
       crushBitsShifted(in1 + i, in2 + i, shift);
-      runLadderFilter(st.left, st.right, co, response, in1 + i, in2 + i, out1 + i, out2 + i);
+      runLadderFilter(st.left, st.right, co, static_cast<LadderResponse>(f.responses[i]), in1 + i, in2 + i,
+                      out1 + i, out2 + i);
     }
   }
-#if ZARNITH_STEREO_LADDER
-  st.pair = pair;
-#endif
   st.cutoff = cutoff;
   st.envelope = envelope;
   st.modulation = mod;
