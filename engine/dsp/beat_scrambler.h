@@ -182,14 +182,27 @@ inline void keepRecordFinite(float& recorded) {
 }
 
 // Whether a block of samples holds a NaN or an infinity (all exponent bits set).
+// Adding one to the exponent field carries into the sign bit exactly when the
+// field is all ones, so the carries of a whole block gather in one word.
 inline bool anyNonFinite(const float* samples, int32_t count) {
-  uint32_t exponents = 0;
-  for (int32_t i = 0; i < count; i++) {
+  int32_t i = 0;
+  uint32_t carries = 0;
+#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
+  const __m128i field = _mm_set1_epi32(0x7f800000);
+  const __m128i one = _mm_set1_epi32(0x00800000);
+  __m128i gathered = _mm_setzero_si128();
+  for (; i + 4 <= count; i += 4) {
+    const __m128i bits = _mm_loadu_si128(reinterpret_cast<const __m128i*>(samples + i));
+    gathered = _mm_or_si128(gathered, _mm_add_epi32(_mm_and_si128(bits, field), one));
+  }
+  carries = static_cast<uint32_t>(_mm_movemask_ps(_mm_castsi128_ps(gathered)));
+#endif
+  for (; i < count; i++) {
     uint32_t bits;
     std::memcpy(&bits, samples + i, sizeof(bits));
-    exponents |= (~bits & 0x7f800000u) == 0 ? 1u : 0u;
+    carries |= ((bits & 0x7f800000u) + 0x00800000u) >> 31;
   }
-  return exponents != 0;
+  return carries != 0;
 }
 
 // The fades of one frame: playGain moves by the double constant 0.01 toward

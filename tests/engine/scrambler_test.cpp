@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 #include "engine/dsp/beat_scrambler.h"
@@ -313,4 +314,27 @@ TEST(BeatScramblerRouting, FadeOutOverlappingAFadeInEndsAtZero) {
   }
   EXPECT_EQ(frames, 101);
   EXPECT_EQ(d.s.playGain, 0.0f);
+}
+
+// The block check reads four samples at a time and the rest one by one: a NaN
+// or infinity at any position of any length is found, and large finite values
+// (the largest float, the smallest denormal, signed zeros) are not.
+TEST(BeatScramblerRecord, BrokenSampleFoundAtEveryPosition) {
+  const float broken[] = {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+                          -std::numeric_limits<float>::infinity()};
+  const float finite[] = {std::numeric_limits<float>::max(), -std::numeric_limits<float>::max(),
+                          std::numeric_limits<float>::denorm_min(), -0.0f, 0.0f};
+  for (int count = 0; count <= 11; count++) {
+    std::vector<float> samples(static_cast<size_t>(count) + 1, 0.25f);
+    for (int k = 0; k < count; k++) samples[k] = finite[k % 5];
+    samples[count] = broken[0];  // just beyond the block: never read
+    EXPECT_FALSE(anyNonFinite(samples.data(), count)) << count;
+    for (int at = 0; at < count; at++) {
+      for (float bad : broken) {
+        std::vector<float> withBad = samples;
+        withBad[at] = bad;
+        EXPECT_TRUE(anyNonFinite(withBad.data(), count)) << count << " at " << at;
+      }
+    }
+  }
 }
