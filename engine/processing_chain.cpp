@@ -222,10 +222,11 @@ struct RunFrames {
 // the coefficients, and through the crusher's division) have run long before
 // the ladder needs them. Rules for the ladder's loop: no call, no store that
 // is read back in the same frame, no state in memory.
-template <ModSource kSource, bool kPairs, int kRun>
+template <ModSource kSource, bool kPairs, int kRun, class Bookkeeping>
 ZARNITH_ALWAYS_INLINE void filterRun(FilterLoopState& st, RunFrames<kRun>& f, const RunSettings& v,
                                      float fixedModulation, float attack, float release, int shift,
-                                     float* in1, float* in2, float* out1, float* out2, int frames) {
+                                     float* in1, float* in2, float* out1, float* out2, int frames,
+                                     Bookkeeping& bookkeeping) {
   float cutoff = st.cutoff;
   float envelope = st.envelope;
   float mod = st.modulation;
@@ -244,6 +245,7 @@ ZARNITH_ALWAYS_INLINE void filterRun(FilterLoopState& st, RunFrames<kRun>& f, co
     LadderCoefficients co[kRun];
     alignas(16) float crushedPairs[2 * kRun];
     auto prepare = [&](int j) ZARNITH_LAMBDA_INLINE {
+      bookkeeping(j);
       co[j] = coefficientsFor(j);
       const __m128 dry = _mm_unpacklo_ps(_mm_load_ss(in1 + j), _mm_load_ss(in2 + j));
       const __m128 crushed = crushPair(dry, shift);
@@ -274,6 +276,7 @@ ZARNITH_ALWAYS_INLINE void filterRun(FilterLoopState& st, RunFrames<kRun>& f, co
     // The filtered pair lives in the output buffers, where each step reads
     // what the one before wrote, so the frames go strictly one by one.
     for (int i = 0; i < frames; i++) {
+      bookkeeping(i);
       const LadderCoefficients co = coefficientsFor(i);
       f.dryPairs[2 * i] = in1[i];
       f.dryPairs[2 * i + 1] = in2[i];
@@ -372,42 +375,45 @@ void runFramesIn(ProcessingChain& chain, ChainParameters& params, float** inputs
     }
     counter += static_cast<uint32_t>(frames);
 
-    // Pass 2: the scrambler's bookkeeping, which never looks at the sound.
+    // Pass 2, frame i: the scrambler's bookkeeping, which never looks at the
+    // sound; run by the filter's loop ahead of the frame's ladder step (its
+    // integer work overlaps the ladder's chain there).
     const bool randomTypes = scramblerOn && v.scrambler.randBeatDivisions != 1;
-    if (scramblerOn) {
-      for (int i = 0; i < frames; i++) {
-        f.responses[i] =
-            static_cast<uint8_t>(ladderResponse(randomTypes ? s.randomFilterType : v.filterType));
-        if (randomTypes) params.filterType.store(s.randomFilterType, kRelaxed);
-        f.silenced[i] = s.silenceSlice;
-        scramblerFade(s);
-        f.taps[i] = ScramblerTap{s.recordPos, s.playPos, s.playGain};
-        if (ZARNITH_LIKELY(quietSteps > 0 && v.scrambler.randBeatDivisions == s.periodDivisions)) {
-          quietSteps--;
-          scramblerCount(s, time, barEnd, v.scrambler.scramblerReverse);
-        } else {
-          scramblerStep(s, time, v.scrambler, rnd, indicate);
-          quietSteps = scramblerQuietSteps(s, barEnd, sampleFrames);
-        }
+    const uint8_t fixedResponse = static_cast<uint8_t>(ladderResponse(v.filterType));
+    if (!scramblerOn) std::memset(f.responses, fixedResponse, static_cast<size_t>(frames));
+    auto bookkeeping = [&](int i) ZARNITH_LAMBDA_INLINE {
+      if (!scramblerOn) return;
+      f.responses[i] = fixedResponse;
+      if (randomTypes) {
+        f.responses[i] = static_cast<uint8_t>(ladderResponse(s.randomFilterType));
+        params.filterType.store(s.randomFilterType, kRelaxed);
       }
-    } else {
-      std::memset(f.responses, static_cast<int>(ladderResponse(v.filterType)), static_cast<size_t>(frames));
-    }
+      f.silenced[i] = s.silenceSlice;
+      scramblerFade(s);
+      f.taps[i] = ScramblerTap{s.recordPos, s.playPos, s.playGain};
+      if (ZARNITH_LIKELY(quietSteps > 0 && v.scrambler.randBeatDivisions == s.periodDivisions)) {
+        quietSteps--;
+        scramblerCount(s, time, barEnd, v.scrambler.scramblerReverse);
+      } else {
+        scramblerStep(s, time, v.scrambler, rnd, indicate);
+        quietSteps = scramblerQuietSteps(s, barEnd, sampleFrames);
+      }
+    };
 
     // Pass 3: the filter.
     const int shift = crushShift(v.bitCrusher);
     switch (source) {
       case ModSource::kFixed:
         filterRun<ModSource::kFixed, kPairs>(st, f, v, fixedModulation, attack, release, shift, in1, in2,
-                                             out1, out2, frames);
+                                             out1, out2, frames, bookkeeping);
         break;
       case ModSource::kPerFrame:
         filterRun<ModSource::kPerFrame, kPairs>(st, f, v, fixedModulation, attack, release, shift, in1, in2,
-                                                out1, out2, frames);
+                                                out1, out2, frames, bookkeeping);
         break;
       case ModSource::kEnvelope:
         filterRun<ModSource::kEnvelope, kPairs>(st, f, v, fixedModulation, attack, release, shift, in1, in2,
-                                                out1, out2, frames);
+                                                out1, out2, frames, bookkeeping);
         break;
     }
     chain.cutoffState.store(st.cutoff, kRelaxed);
