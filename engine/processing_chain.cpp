@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <type_traits>
 
 #include "engine/crt_random.h"
 #include "engine/dsp/bit_crusher.h"
@@ -369,8 +370,14 @@ void runFramesIn(ProcessingChain& chain, ChainParameters& params, float** inputs
         fixedModulation = computeLfo(v.lfo, counter, lfoTime);
       } else {
         source = ModSource::kPerFrame;
-        for (int i = 0; i < frames; i++)
-          f.modulations[i] = computeLfo(v.lfo, counter + static_cast<uint32_t>(i), lfoTime);
+        const FreeLfo lfo = freeLfo(v.lfo, lfoTime);
+        auto values = [&](auto shape) ZARNITH_LAMBDA_INLINE {
+          for (int i = 0; i < frames; i++)
+            f.modulations[i] = freeLfoValue<decltype(shape)::value>(lfo, counter + static_cast<uint32_t>(i));
+        };
+        if (lfo.shape == LfoShape::kSine) values(std::integral_constant<LfoShape, LfoShape::kSine>());
+        if (lfo.shape == LfoShape::kSaw) values(std::integral_constant<LfoShape, LfoShape::kSaw>());
+        if (lfo.shape == LfoShape::kSquare) values(std::integral_constant<LfoShape, LfoShape::kSquare>());
       }
     }
     counter += static_cast<uint32_t>(frames);

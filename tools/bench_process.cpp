@@ -100,7 +100,9 @@ struct Floor {
     // The sines first, so the ladder's loop makes no call (a call would send
     // its states through memory): the faster of the two ways.
     float mods[kBlock];
-    for (int i = 0; i < frames; i++) mods[i] = kSine ? zarnith::computeLfo(sine, n + i, time) : 0.5f;
+    const zarnith::FreeLfo lfo = zarnith::freeLfo(sine, time);
+    for (int i = 0; i < frames; i++)
+      mods[i] = kSine ? zarnith::freeLfoValue<zarnith::LfoShape::kSine>(lfo, n + i) : 0.5f;
     for (int i = 0; i < frames; i++) {
       const float mod = mods[i];
       n++;
