@@ -428,21 +428,50 @@ void runFramesIn(ProcessingChain& chain, ChainParameters& params, float** inputs
     // Pass 4: what follows the filter.
     const ScramblerRouting routing = scramblerRouting(v.scramblerDry, v.scramblerWet, v.dryWetMix);
     const double gain = static_cast<double>(v.volume) * 2.0;
-    for (int i = 0; i < frames; i++) {
 #if ZARNITH_STEREO_LADDER
-      if (kPairs) {
+    // With paired channels the loop is made once per mix, so that no frame
+    // asks which one the run has.
+    auto finishPairs = [&](auto mix) ZARNITH_LAMBDA_INLINE {
+      for (int i = 0; i < frames; i++) {
         __m128 out = _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(f.filteredPairs + 2 * i)));
         if (scramblerOn) {
           const __m128 dry = _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(f.dryPairs + 2 * i)));
           if (f.silenced[i]) out = _mm_setzero_ps();
-          out = scramblerRecordPlayRoutePair(f.taps[i], barLeft, barRight, dry, out, routing);
+          out = scramblerRecordPlayRoutePair<decltype(mix)::value>(f.taps[i], barLeft, barRight, dry, out,
+                                                                   routing);
+          if (ZARNITH_UNLIKELY(brokenInput)) {
+            keepRecordFinite(barLeft[f.taps[i].recordPos]);
+            keepRecordFinite(barRight[f.taps[i].recordPos]);
+          }
         }
         out = _mm_cvtpd_ps(_mm_mul_pd(_mm_cvtps_pd(out), _mm_set1_pd(gain)));
         _mm_store_ss(out1 + i, out);
         _mm_store_ss(out2 + i, _mm_shuffle_ps(out, out, _MM_SHUFFLE(1, 1, 1, 1)));
       }
+    };
+    if (kPairs) {
+      using Mix = ScramblerRouting::Mix;
+      switch (routing.mix) {
+        case ScramblerRouting::kFilteredAndDry:
+          finishPairs(std::integral_constant<Mix, ScramblerRouting::kFilteredAndDry>());
+          break;
+        case ScramblerRouting::kFilteredAndPlayed:
+          finishPairs(std::integral_constant<Mix, ScramblerRouting::kFilteredAndPlayed>());
+          break;
+        case ScramblerRouting::kPlayedAndDry:
+          finishPairs(std::integral_constant<Mix, ScramblerRouting::kPlayedAndDry>());
+          break;
+        case ScramblerRouting::kPlayed:
+          finishPairs(std::integral_constant<Mix, ScramblerRouting::kPlayed>());
+          break;
+        default:
+          finishPairs(std::integral_constant<Mix, ScramblerRouting::kFiltered>());
+          break;
+      }
+    }
 #endif
-      if (!kPairs) {
+    if (!kPairs) {
+      for (int i = 0; i < frames; i++) {
         if (scramblerOn) {
           if (f.silenced[i]) {
             out1[i] = 0.0f;
@@ -450,13 +479,13 @@ void runFramesIn(ProcessingChain& chain, ChainParameters& params, float** inputs
           }
           scramblerRecordPlayRoute(f.taps[i], barLeft, barRight, f.dryPairs[2 * i], f.dryPairs[2 * i + 1],
                                    out1[i], out2[i], routing);
+          if (ZARNITH_UNLIKELY(brokenInput)) {
+            keepRecordFinite(barLeft[f.taps[i].recordPos]);
+            keepRecordFinite(barRight[f.taps[i].recordPos]);
+          }
         }
         out1[i] = static_cast<float>(out1[i] * gain);
         out2[i] = static_cast<float>(out2[i] * gain);
-      }
-      if (scramblerOn && ZARNITH_UNLIKELY(brokenInput)) {
-        keepRecordFinite(barLeft[f.taps[i].recordPos]);
-        keepRecordFinite(barRight[f.taps[i].recordPos]);
       }
     }
   }

@@ -344,7 +344,9 @@ ZARNITH_ALWAYS_INLINE void scramblerRecordPlayRoute(const ScramblerTap& tap, flo
 #if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
 // scramblerRecordPlayRoute for both channels at once, left in lane 0 and
 // right in lane 1: the same double operations lane by lane, so each channel's
-// values are exactly the scalar ones.
+// values are exactly the scalar ones. The mix is a template argument, so that
+// a run of frames with one routing selects it once.
+template <ScramblerRouting::Mix kMix>
 ZARNITH_ALWAYS_INLINE __m128 scramblerRecordPlayRoutePair(const ScramblerTap& tap, float* barLeft,
                                                           float* barRight, __m128 dry, __m128 filtered,
                                                           const ScramblerRouting& r) {
@@ -358,20 +360,42 @@ ZARNITH_ALWAYS_INLINE __m128 scramblerRecordPlayRoutePair(const ScramblerTap& ta
   const __m128 recorded = _mm_cvtpd_ps(rec);
   _mm_store_ss(barLeft + tap.recordPos, recorded);
   _mm_store_ss(barRight + tap.recordPos, _mm_shuffle_ps(recorded, recorded, _MM_SHUFFLE(1, 1, 1, 1)));
+  if (kMix == ScramblerRouting::kFiltered) return filtered;
+  if (kMix == ScramblerRouting::kFilteredAndDry)
+    return _mm_cvtpd_ps(_mm_add_pd(_mm_mul_pd(rest, f), _mm_mul_pd(w, x)));
   const __m128 stored =
       _mm_unpacklo_ps(_mm_load_ss(barLeft + tap.playPos), _mm_load_ss(barRight + tap.playPos));
   const __m128d play = _mm_mul_pd(_mm_cvtps_pd(stored), _mm_set1_pd(tap.playGain));
-  switch (r.mix) {
-    case ScramblerRouting::kFilteredAndDry:
-      return _mm_cvtpd_ps(_mm_add_pd(_mm_mul_pd(rest, f), _mm_mul_pd(w, x)));
+  switch (kMix) {
     case ScramblerRouting::kFilteredAndPlayed:
       return _mm_cvtpd_ps(_mm_add_pd(_mm_mul_pd(rest, f), _mm_mul_pd(w, play)));
     case ScramblerRouting::kPlayedAndDry:
       return _mm_cvtpd_ps(_mm_add_pd(_mm_mul_pd(rest, play), _mm_mul_pd(w, x)));
-    case ScramblerRouting::kPlayed:
-      return _mm_cvtpd_ps(play);
     default:
-      return filtered;
+      return _mm_cvtpd_ps(play);
+  }
+}
+
+// The same with the mix chosen at run time.
+ZARNITH_ALWAYS_INLINE __m128 scramblerRecordPlayRoutePair(const ScramblerTap& tap, float* barLeft,
+                                                          float* barRight, __m128 dry, __m128 filtered,
+                                                          const ScramblerRouting& r) {
+  switch (r.mix) {
+    case ScramblerRouting::kFilteredAndDry:
+      return scramblerRecordPlayRoutePair<ScramblerRouting::kFilteredAndDry>(tap, barLeft, barRight, dry,
+                                                                             filtered, r);
+    case ScramblerRouting::kFilteredAndPlayed:
+      return scramblerRecordPlayRoutePair<ScramblerRouting::kFilteredAndPlayed>(tap, barLeft, barRight, dry,
+                                                                                filtered, r);
+    case ScramblerRouting::kPlayedAndDry:
+      return scramblerRecordPlayRoutePair<ScramblerRouting::kPlayedAndDry>(tap, barLeft, barRight, dry,
+                                                                           filtered, r);
+    case ScramblerRouting::kPlayed:
+      return scramblerRecordPlayRoutePair<ScramblerRouting::kPlayed>(tap, barLeft, barRight, dry, filtered,
+                                                                     r);
+    default:
+      return scramblerRecordPlayRoutePair<ScramblerRouting::kFiltered>(tap, barLeft, barRight, dry, filtered,
+                                                                       r);
   }
 }
 #endif
