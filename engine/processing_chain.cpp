@@ -340,7 +340,8 @@ void runFramesIn(ProcessingChain& chain, ChainParameters& params, float** inputs
   // computing for every frame of the run exactly what the frame computes:
   //  1. the LFO's value, where it changes from frame to frame;
   //  2. the scrambler's bookkeeping (the filter type it sets, the silencing,
-  //     the fades, where it records and plays, its step on);
+  //     the fades, where it records and plays, its step on), which filterRun's
+  //     loop runs a few frames ahead of the ladder;
   //  3. the filter (filterRun);
   //  4. the silencing, the record, play and routing, and the volume.
   // No pass depends on a later one. The split is for the processor: work that
