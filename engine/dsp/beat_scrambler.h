@@ -375,29 +375,6 @@ ZARNITH_ALWAYS_INLINE __m128 scramblerRecordPlayRoutePair(const ScramblerTap& ta
       return _mm_cvtpd_ps(play);
   }
 }
-
-// The same with the mix chosen at run time.
-ZARNITH_ALWAYS_INLINE __m128 scramblerRecordPlayRoutePair(const ScramblerTap& tap, float* barLeft,
-                                                          float* barRight, __m128 dry, __m128 filtered,
-                                                          const ScramblerRouting& r) {
-  switch (r.mix) {
-    case ScramblerRouting::kFilteredAndDry:
-      return scramblerRecordPlayRoutePair<ScramblerRouting::kFilteredAndDry>(tap, barLeft, barRight, dry,
-                                                                             filtered, r);
-    case ScramblerRouting::kFilteredAndPlayed:
-      return scramblerRecordPlayRoutePair<ScramblerRouting::kFilteredAndPlayed>(tap, barLeft, barRight, dry,
-                                                                                filtered, r);
-    case ScramblerRouting::kPlayedAndDry:
-      return scramblerRecordPlayRoutePair<ScramblerRouting::kPlayedAndDry>(tap, barLeft, barRight, dry,
-                                                                           filtered, r);
-    case ScramblerRouting::kPlayed:
-      return scramblerRecordPlayRoutePair<ScramblerRouting::kPlayed>(tap, barLeft, barRight, dry, filtered,
-                                                                     r);
-    default:
-      return scramblerRecordPlayRoutePair<ScramblerRouting::kFiltered>(tap, barLeft, barRight, dry, filtered,
-                                                                       r);
-  }
-}
 #endif
 
 // Record and routing of one frame, fades included (the fades do not depend
