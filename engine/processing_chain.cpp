@@ -291,6 +291,80 @@ ZARNITH_ALWAYS_INLINE void filterRun(FilterLoopState& st, RunFrames<kRun>& f, co
   st.modulation = mod;
 }
 
+#if ZARNITH_STEREO_LADDER
+ZARNITH_ALWAYS_INLINE __m128 loadPair(const float* pair) {
+  return _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(pair)));
+}
+
+ZARNITH_ALWAYS_INLINE void storePair(float* pair, __m128 value) {
+  _mm_storel_pi(reinterpret_cast<__m64*>(pair), value);
+}
+
+// The silencing, the record, the play and the routing of a run's paired
+// frames, the routed pair replacing the filtered one. The mix and what is
+// recorded are fixed for the loop, so no frame asks which ones the run has.
+template <ScramblerRouting::Mix kMix, bool kRecordDry, bool kRecordFiltered, int kRun>
+void routePairs(RunFrames<kRun>& f, int frames, float* barLeft, float* barRight, const RoutingWeights& w) {
+  for (int i = 0; i < frames; i++) {
+    __m128 out = loadPair(f.filteredPairs + 2 * i);
+    if (f.silenced[i]) {
+      out = _mm_setzero_ps();
+      if (kMix == ScramblerRouting::kFiltered) storePair(f.filteredPairs + 2 * i, out);
+    }
+    out = scramblerRecordPlayRoutePair<kMix, kRecordDry, kRecordFiltered>(
+        f.taps[i], barLeft, barRight, loadPair(f.dryPairs + 2 * i), out, w);
+    if (kMix != ScramblerRouting::kFiltered) storePair(f.filteredPairs + 2 * i, out);
+  }
+}
+
+template <int kRun>
+void routePairs(RunFrames<kRun>& f, int frames, float* barLeft, float* barRight, const ScramblerRouting& r) {
+  using R = ScramblerRouting;
+  const RoutingWeights w = routingWeights(r);
+  // Each mix but the plain filtered one implies what is recorded (see scramblerRouting).
+  switch (r.mix) {
+    case R::kFilteredAndDry:
+      return routePairs<R::kFilteredAndDry, false, false>(f, frames, barLeft, barRight, w);
+    case R::kFilteredAndPlayed:
+      return routePairs<R::kFilteredAndPlayed, true, false>(f, frames, barLeft, barRight, w);
+    case R::kPlayedAndDry:
+      return routePairs<R::kPlayedAndDry, false, true>(f, frames, barLeft, barRight, w);
+    case R::kPlayed:
+      return routePairs<R::kPlayed, true, true>(f, frames, barLeft, barRight, w);
+    default:
+      break;
+  }
+  if (r.recordDry && r.recordFiltered)
+    return routePairs<R::kFiltered, true, true>(f, frames, barLeft, barRight, w);
+  if (r.recordDry) return routePairs<R::kFiltered, true, false>(f, frames, barLeft, barRight, w);
+  if (r.recordFiltered) return routePairs<R::kFiltered, false, true>(f, frames, barLeft, barRight, w);
+  routePairs<R::kFiltered, false, false>(f, frames, barLeft, barRight, w);
+}
+
+// The volume and the stores to the host's buffers, two frames (four lanes)
+// at a time; each lane takes the scalar operations: widened, multiplied by the
+// double gain, rounded to float.
+ZARNITH_ALWAYS_INLINE void storeWithGain(const float* pairs, int frames, double gain, float* out1,
+                                         float* out2) {
+  const __m128d g = _mm_set1_pd(gain);
+  int i = 0;
+  for (; i + 2 <= frames; i += 2) {
+    const __m128 two = _mm_load_ps(pairs + 2 * i);  // left, right of frame i, then of frame i + 1
+    const __m128 first = _mm_cvtpd_ps(_mm_mul_pd(_mm_cvtps_pd(two), g));
+    const __m128 second = _mm_cvtpd_ps(_mm_mul_pd(_mm_cvtps_pd(_mm_movehl_ps(two, two)), g));
+    const __m128 both = _mm_movelh_ps(first, second);
+    const __m128 byChannel = _mm_shuffle_ps(both, both, _MM_SHUFFLE(3, 1, 2, 0));  // left, left, right, right
+    _mm_storel_pi(reinterpret_cast<__m64*>(out1 + i), byChannel);
+    _mm_storeh_pi(reinterpret_cast<__m64*>(out2 + i), byChannel);
+  }
+  if (i < frames) {
+    const __m128 out = _mm_cvtpd_ps(_mm_mul_pd(_mm_cvtps_pd(loadPair(pairs + 2 * i)), g));
+    _mm_store_ss(out1 + i, out);
+    _mm_store_ss(out2 + i, _mm_shuffle_ps(out, out, _MM_SHUFFLE(1, 1, 1, 1)));
+  }
+}
+#endif
+
 template <bool kPlainLayout>
 void runFramesIn(ProcessingChain& chain, ChainParameters& params, float** inputs, float** outputs,
                  int32_t sampleFrames) {
@@ -430,45 +504,25 @@ void runFramesIn(ProcessingChain& chain, ChainParameters& params, float** inputs
     const ScramblerRouting routing = scramblerRouting(v.scramblerDry, v.scramblerWet, v.dryWetMix);
     const double gain = static_cast<double>(v.volume) * 2.0;
 #if ZARNITH_STEREO_LADDER
-    // With paired channels the loop is made once per mix, so that no frame
-    // asks which one the run has.
-    auto finishPairs = [&](auto mix) ZARNITH_LAMBDA_INLINE {
-      for (int i = 0; i < frames; i++) {
-        __m128 out = _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(f.filteredPairs + 2 * i)));
-        if (scramblerOn) {
-          const __m128 dry = _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(f.dryPairs + 2 * i)));
-          if (f.silenced[i]) out = _mm_setzero_ps();
-          out = scramblerRecordPlayRoutePair<decltype(mix)::value>(f.taps[i], barLeft, barRight, dry, out,
-                                                                   routing);
-          if (ZARNITH_UNLIKELY(brokenInput)) {
-            keepRecordFinite(barLeft[f.taps[i].recordPos]);
-            keepRecordFinite(barRight[f.taps[i].recordPos]);
-          }
-        }
-        out = _mm_cvtpd_ps(_mm_mul_pd(_mm_cvtps_pd(out), _mm_set1_pd(gain)));
-        _mm_store_ss(out1 + i, out);
-        _mm_store_ss(out2 + i, _mm_shuffle_ps(out, out, _MM_SHUFFLE(1, 1, 1, 1)));
-      }
-    };
     if (kPairs) {
-      using Mix = ScramblerRouting::Mix;
-      switch (routing.mix) {
-        case ScramblerRouting::kFilteredAndDry:
-          finishPairs(std::integral_constant<Mix, ScramblerRouting::kFilteredAndDry>());
-          break;
-        case ScramblerRouting::kFilteredAndPlayed:
-          finishPairs(std::integral_constant<Mix, ScramblerRouting::kFilteredAndPlayed>());
-          break;
-        case ScramblerRouting::kPlayedAndDry:
-          finishPairs(std::integral_constant<Mix, ScramblerRouting::kPlayedAndDry>());
-          break;
-        case ScramblerRouting::kPlayed:
-          finishPairs(std::integral_constant<Mix, ScramblerRouting::kPlayed>());
-          break;
-        default:
-          finishPairs(std::integral_constant<Mix, ScramblerRouting::kFiltered>());
-          break;
+      if (scramblerOn && ZARNITH_UNLIKELY(brokenInput)) {
+        // Rare: the scalar steps, each record sample kept finite.
+        for (int i = 0; i < frames; i++) {
+          float& outL = f.filteredPairs[2 * i];
+          float& outR = f.filteredPairs[2 * i + 1];
+          if (f.silenced[i]) {
+            outL = 0.0f;
+            outR = 0.0f;
+          }
+          scramblerRecordPlayRoute(f.taps[i], barLeft, barRight, f.dryPairs[2 * i], f.dryPairs[2 * i + 1],
+                                   outL, outR, routing);
+          keepRecordFinite(barLeft[f.taps[i].recordPos]);
+          keepRecordFinite(barRight[f.taps[i].recordPos]);
+        }
+      } else if (scramblerOn) {
+        routePairs(f, frames, barLeft, barRight, routing);
       }
+      storeWithGain(f.filteredPairs, frames, gain, out1, out2);
     }
 #endif
     if (!kPairs) {

@@ -342,35 +342,45 @@ ZARNITH_ALWAYS_INLINE void scramblerRecordPlayRoute(const ScramblerTap& tap, flo
 }
 
 #if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
+// The double weights of the routing, w and 1 - w, in both lanes of a pair.
+struct RoutingWeights {
+  __m128d w;
+  __m128d rest;  // 1 - w, exact per lane as in the scalar code
+};
+
+inline RoutingWeights routingWeights(const ScramblerRouting& r) {
+  const __m128d w = _mm_set1_pd(r.w);
+  return RoutingWeights{w, _mm_sub_pd(_mm_set1_pd(1.0), w)};
+}
+
 // scramblerRecordPlayRoute for both channels at once, left in lane 0 and
 // right in lane 1: the same double operations lane by lane, so each channel's
-// values are exactly the scalar ones. The mix is a template argument, so that
-// a run of frames with one routing selects it once.
-template <ScramblerRouting::Mix kMix>
+// values are exactly the scalar ones. The mix and what is recorded are
+// template arguments, so that a run of frames with one routing selects them
+// once; they must be the routing's own (see scramblerRouting).
+template <ScramblerRouting::Mix kMix, bool kRecordDry, bool kRecordFiltered>
 ZARNITH_ALWAYS_INLINE __m128 scramblerRecordPlayRoutePair(const ScramblerTap& tap, float* barLeft,
                                                           float* barRight, __m128 dry, __m128 filtered,
-                                                          const ScramblerRouting& r) {
-  const __m128d w = _mm_set1_pd(r.w);
-  const __m128d rest = _mm_sub_pd(_mm_set1_pd(1.0), w);  // 1 - w, exact per lane as in the scalar code
+                                                          const RoutingWeights& r) {
   const __m128d x = _mm_cvtps_pd(dry);
   const __m128d f = _mm_cvtps_pd(filtered);
   __m128d rec = _mm_setzero_pd();
-  if (r.recordDry) rec = _mm_add_pd(rec, _mm_mul_pd(w, x));
-  if (r.recordFiltered) rec = _mm_add_pd(rec, _mm_mul_pd(rest, f));
+  if (kRecordDry) rec = _mm_add_pd(rec, _mm_mul_pd(r.w, x));
+  if (kRecordFiltered) rec = _mm_add_pd(rec, _mm_mul_pd(r.rest, f));
   const __m128 recorded = _mm_cvtpd_ps(rec);
   _mm_store_ss(barLeft + tap.recordPos, recorded);
   _mm_store_ss(barRight + tap.recordPos, _mm_shuffle_ps(recorded, recorded, _MM_SHUFFLE(1, 1, 1, 1)));
   if (kMix == ScramblerRouting::kFiltered) return filtered;
   if (kMix == ScramblerRouting::kFilteredAndDry)
-    return _mm_cvtpd_ps(_mm_add_pd(_mm_mul_pd(rest, f), _mm_mul_pd(w, x)));
+    return _mm_cvtpd_ps(_mm_add_pd(_mm_mul_pd(r.rest, f), _mm_mul_pd(r.w, x)));
   const __m128 stored =
       _mm_unpacklo_ps(_mm_load_ss(barLeft + tap.playPos), _mm_load_ss(barRight + tap.playPos));
   const __m128d play = _mm_mul_pd(_mm_cvtps_pd(stored), _mm_set1_pd(tap.playGain));
   switch (kMix) {
     case ScramblerRouting::kFilteredAndPlayed:
-      return _mm_cvtpd_ps(_mm_add_pd(_mm_mul_pd(rest, f), _mm_mul_pd(w, play)));
+      return _mm_cvtpd_ps(_mm_add_pd(_mm_mul_pd(r.rest, f), _mm_mul_pd(r.w, play)));
     case ScramblerRouting::kPlayedAndDry:
-      return _mm_cvtpd_ps(_mm_add_pd(_mm_mul_pd(rest, play), _mm_mul_pd(w, x)));
+      return _mm_cvtpd_ps(_mm_add_pd(_mm_mul_pd(r.rest, play), _mm_mul_pd(r.w, x)));
     default:
       return _mm_cvtpd_ps(play);
   }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "chain_fixture.h"
+#include "engine/parameter_ids.h"
 #include "reference_chain.h"
 
 namespace {
@@ -47,6 +48,11 @@ struct Scenario {
   int bars;
   bool randomBlocks;
   bool eventful = false;  // loops, a stopped transport and automation along the way
+  // "Scrambler Dry" and "Scrambler Wet" set over the program's, where not negative.
+  float scramblerDry = -1.0f;
+  float scramblerWet = -1.0f;
+  // From the middle on both are 1 when set: the output then plays what was recorded.
+  bool playRecordingLater = false;
 };
 
 struct Outcome {
@@ -77,6 +83,8 @@ Outcome render(const Scenario& s) {
     host.time.tempo = s.tempo;
     host.time.timeSigNumerator = s.numerator;
     host.effect->setProgram(s.program);
+    if (s.scramblerDry >= 0.0f) host.effect->setParameter(zarnith::kParamScramblerDry, s.scramblerDry);
+    if (s.scramblerWet >= 0.0f) host.effect->setParameter(zarnith::kParamScramblerWet, s.scramblerWet);
     float parameters[43];
     for (int i = 0; i < 43; i++) parameters[i] = host.effect->getParameter(i);
     ReferenceChain ref;
@@ -113,6 +121,13 @@ Outcome render(const Scenario& s) {
           for (int i = 0; i < 43; i++) now[i] = host.effect->getParameter(i);
           ref.setFromParameters(now);
         }
+      }
+      if (s.playRecordingLater && done < frames / 2 && done + block >= frames / 2) {
+        host.effect->setParameter(zarnith::kParamScramblerDry, 1.0f);
+        host.effect->setParameter(zarnith::kParamScramblerWet, 1.0f);
+        float now[43];
+        for (int i = 0; i < 43; i++) now[i] = host.effect->getParameter(i);
+        ref.setFromParameters(now);
       }
       host.process(dutL, dutR, block, done);
       float* refIn[2] = {refInL.data() + done, refInR.data() + done};
@@ -179,6 +194,28 @@ TEST(SoundRegression, LoopsStopsAndAutomationMatchTheReference) {
                                      << outcome.firstMismatch;
     EXPECT_GT(outcome.outputEnergy, 1e-4) << "program " << c.scenario.program;
     checkChecksum(c.scenario, c.checksum, outcome.checksum);
+  }
+}
+
+// The factory programs route with each of the scrambler switches fully off or
+// fully on, one at a time; the other mixes (both on, or partly on, which
+// records a share of one signal or none) come from these settings.
+TEST(SoundRegression, EveryScramblerRoutingMatchesTheReference) {
+  const struct {
+    float dry;
+    float wet;
+  } routings[] = {{0.5f, 0.5f}, {1.0f, 0.5f}, {0.5f, 1.0f}, {1.0f, 1.0f}};
+  for (const auto& r : routings) {
+    for (int program : {0, 19}) {
+      Scenario s{program, 44100.0, 120.0, 4, 4, program == 19, program == 19};
+      s.scramblerDry = r.dry;
+      s.scramblerWet = r.wet;
+      s.playRecordingLater = true;
+      const Outcome outcome = render(s);
+      EXPECT_EQ(outcome.mismatches, 0) << "program " << program << " dry " << r.dry << " wet " << r.wet
+                                       << " first at frame " << outcome.firstMismatch;
+      EXPECT_GT(outcome.outputEnergy, 1e-4) << "program " << program << " dry " << r.dry << " wet " << r.wet;
+    }
   }
 }
 
