@@ -213,6 +213,36 @@ struct RunFrames {
   alignas(16) float filteredPairs[2 * kRun];
 };
 
+// The last step of a run's paired frames: the volume and the stores of the
+// finished pairs (left in RunFrames::filteredPairs) to the host's buffers. The
+// next run's filter loop takes it frame by frame, in time the ladder's chain
+// leaves free, just before the frame's slot is reused; the block's last run
+// stores its own.
+struct PendingStores {
+  double gain = 0.0;
+  float* out1 = nullptr;
+  float* out2 = nullptr;
+  int frames = 0;
+};
+
+#if ZARNITH_STEREO_LADDER
+ZARNITH_ALWAYS_INLINE __m128 loadPair(const float* pair) {
+  return _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(pair)));
+}
+
+ZARNITH_ALWAYS_INLINE void storePair(float* pair, __m128 value) {
+  _mm_storel_pi(reinterpret_cast<__m64*>(pair), value);
+}
+
+// The volume, each lane as the scalar code has it (widened, multiplied by the
+// double gain, rounded to float), and the stores to the host's buffers.
+ZARNITH_ALWAYS_INLINE void storeGained(const float* pair, __m128d gain, float* outL, float* outR) {
+  const __m128 out = _mm_cvtpd_ps(_mm_mul_pd(_mm_cvtps_pd(loadPair(pair)), gain));
+  _mm_store_ss(outL, out);
+  _mm_store_ss(outR, _mm_shuffle_ps(out, out, _MM_SHUFFLE(1, 1, 1, 1)));
+}
+#endif
+
 // Pass 3 over one run: the envelope, the cutoff smoothing, the coefficients,
 // the bit crusher and the ladder. The ladder's chain of float-rounded stages
 // sets the pace; everything else per frame is independent of it. With paired
@@ -221,13 +251,14 @@ struct RunFrames {
 // coefficients and crushed pair kLead frames before its ladder step, so that
 // their own chains (from the input through the envelope and the smoothing to
 // the coefficients, and through the crusher's division) have run long before
-// the ladder needs them. Rules for the ladder's loop: no call, no store that
-// is read back in the same frame, no state in memory.
+// the ladder needs them. The loop also stores the previous run's pending
+// frames (see PendingStores). Rules for the ladder's loop: no call, no store
+// that is read back in the same frame, no state in memory.
 template <ModSource kSource, bool kPairs, int kRun, class Bookkeeping>
 ZARNITH_ALWAYS_INLINE void filterRun(FilterLoopState& st, RunFrames<kRun>& f, const RunSettings& v,
                                      float fixedModulation, float attack, float release, int shift,
                                      float* in1, float* in2, float* out1, float* out2, int frames,
-                                     Bookkeeping& bookkeeping) {
+                                     Bookkeeping& bookkeeping, PendingStores& pending) {
   float cutoff = st.cutoff;
   float envelope = st.envelope;
   float mod = st.modulation;
@@ -258,18 +289,25 @@ ZARNITH_ALWAYS_INLINE void filterRun(FilterLoopState& st, RunFrames<kRun>& f, co
       // what the routing uses.
       _mm_store_ss(in1 + j, crushed);
       _mm_store_ss(in2 + j, _mm_shuffle_ps(crushed, crushed, _MM_SHUFFLE(1, 1, 1, 1)));
-      _mm_storel_pi(reinterpret_cast<__m64*>(f.dryPairs + 2 * j), dry);
-      _mm_storel_pi(reinterpret_cast<__m64*>(crushedPairs + 2 * j), crushed);
+      storePair(f.dryPairs + 2 * j, dry);
+      storePair(crushedPairs + 2 * j, crushed);
     };
     LadderStereo pair = st.pair;
     for (int j = 0; j < std::min(kLead, frames); j++) prepare(j);
+    const __m128d pendingGain = _mm_set1_pd(pending.gain);
+    float* const pending1 = pending.out1;
+    float* const pending2 = pending.out2;
+    const int pendingFrames = pending.frames;
     for (int i = 0; i < frames; i++) {
       if (i + kLead < frames) prepare(i + kLead);
-      const __m128 crushed =
-          _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(crushedPairs + 2 * i)));
-      const __m128 out = runLadderPair(pair, co[i], static_cast<LadderResponse>(f.responses[i]), crushed);
-      _mm_storel_pi(reinterpret_cast<__m64*>(f.filteredPairs + 2 * i), out);
+      if (i < pendingFrames) storeGained(f.filteredPairs + 2 * i, pendingGain, pending1 + i, pending2 + i);
+      const __m128 out = runLadderPair(pair, co[i], static_cast<LadderResponse>(f.responses[i]),
+                                       loadPair(crushedPairs + 2 * i));
+      storePair(f.filteredPairs + 2 * i, out);
     }
+    for (int j = frames; j < pendingFrames; j++)
+      storeGained(f.filteredPairs + 2 * j, pendingGain, pending1 + j, pending2 + j);
+    pending.frames = 0;
     st.pair = pair;
   }
 #endif
@@ -292,14 +330,6 @@ ZARNITH_ALWAYS_INLINE void filterRun(FilterLoopState& st, RunFrames<kRun>& f, co
 }
 
 #if ZARNITH_STEREO_LADDER
-ZARNITH_ALWAYS_INLINE __m128 loadPair(const float* pair) {
-  return _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(pair)));
-}
-
-ZARNITH_ALWAYS_INLINE void storePair(float* pair, __m128 value) {
-  _mm_storel_pi(reinterpret_cast<__m64*>(pair), value);
-}
-
 // The silencing, the record, the play and the routing of a run's paired
 // frames, the routed pair replacing the filtered one. The mix and what is
 // recorded are fixed for the loop, so no frame asks which ones the run has.
@@ -425,6 +455,7 @@ void runFramesIn(ProcessingChain& chain, ChainParameters& params, float** inputs
   // every write in the order of the frame.
   constexpr int kRun = kPlainLayout ? 128 : 1;
   RunFrames<kRun> f;
+  PendingStores pending;
   for (int32_t runStart = 0; runStart < sampleFrames; runStart += kRun) {
     const int frames = static_cast<int>(std::min<int32_t>(kRun, sampleFrames - runStart));
     float* in1 = inputs[0] + runStart;
@@ -487,15 +518,15 @@ void runFramesIn(ProcessingChain& chain, ChainParameters& params, float** inputs
     switch (source) {
       case ModSource::kFixed:
         filterRun<ModSource::kFixed, kPairs>(st, f, v, fixedModulation, attack, release, shift, in1, in2,
-                                             out1, out2, frames, bookkeeping);
+                                             out1, out2, frames, bookkeeping, pending);
         break;
       case ModSource::kPerFrame:
         filterRun<ModSource::kPerFrame, kPairs>(st, f, v, fixedModulation, attack, release, shift, in1, in2,
-                                                out1, out2, frames, bookkeeping);
+                                                out1, out2, frames, bookkeeping, pending);
         break;
       case ModSource::kEnvelope:
         filterRun<ModSource::kEnvelope, kPairs>(st, f, v, fixedModulation, attack, release, shift, in1, in2,
-                                                out1, out2, frames, bookkeeping);
+                                                out1, out2, frames, bookkeeping, pending);
         break;
     }
     chain.cutoffState.store(st.cutoff, kRelaxed);
@@ -522,7 +553,7 @@ void runFramesIn(ProcessingChain& chain, ChainParameters& params, float** inputs
       } else if (scramblerOn) {
         routePairs(f, frames, barLeft, barRight, routing);
       }
-      storeWithGain(f.filteredPairs, frames, gain, out1, out2);
+      pending = PendingStores{gain, out1, out2, frames};
     }
 #endif
     if (!kPairs) {
@@ -546,6 +577,8 @@ void runFramesIn(ProcessingChain& chain, ChainParameters& params, float** inputs
   }
 
 #if ZARNITH_STEREO_LADDER
+  if (pending.frames > 0)
+    storeWithGain(f.filteredPairs, pending.frames, pending.gain, pending.out1, pending.out2);
   if (kPlainLayout) {
     unpackLadder(st.pair, chain.ladder[0], chain.ladder[1]);
   } else
