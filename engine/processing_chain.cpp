@@ -213,18 +213,6 @@ struct RunFrames {
   alignas(16) float filteredPairs[2 * kRun];
 };
 
-// The last step of a run's paired frames: the volume and the stores of the
-// finished pairs (left in RunFrames::filteredPairs) to the host's buffers. The
-// next run's filter loop takes it frame by frame, in time the ladder's chain
-// leaves free, just before the frame's slot is reused; the block's last run
-// stores its own.
-struct PendingStores {
-  double gain = 0.0;
-  float* out1 = nullptr;
-  float* out2 = nullptr;
-  int frames = 0;
-};
-
 #if ZARNITH_STEREO_LADDER
 ZARNITH_ALWAYS_INLINE __m128 loadPair(const float* pair) {
   return _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(pair)));
@@ -236,8 +224,8 @@ ZARNITH_ALWAYS_INLINE void storePair(float* pair, __m128 value) {
 
 // The volume, each lane as the scalar code has it (widened, multiplied by the
 // double gain, rounded to float), and the stores to the host's buffers.
-ZARNITH_ALWAYS_INLINE void storeGained(const float* pair, __m128d gain, float* outL, float* outR) {
-  const __m128 out = _mm_cvtpd_ps(_mm_mul_pd(_mm_cvtps_pd(loadPair(pair)), gain));
+ZARNITH_ALWAYS_INLINE void storeGained(__m128 pair, __m128d gain, float* outL, float* outR) {
+  const __m128 out = _mm_cvtpd_ps(_mm_mul_pd(_mm_cvtps_pd(pair), gain));
   _mm_store_ss(outL, out);
   _mm_store_ss(outR, _mm_shuffle_ps(out, out, _MM_SHUFFLE(1, 1, 1, 1)));
 }
@@ -251,14 +239,17 @@ ZARNITH_ALWAYS_INLINE void storeGained(const float* pair, __m128d gain, float* o
 // coefficients and crushed pair kLead frames before its ladder step, so that
 // their own chains (from the input through the envelope and the smoothing to
 // the coefficients, and through the crusher's division) have run long before
-// the ladder needs them. The loop also stores the previous run's pending
-// frames (see PendingStores). Rules for the ladder's loop: no call, no store
-// that is read back in the same frame, no state in memory.
-template <ModSource kSource, bool kPairs, int kRun, class Bookkeeping>
+// the ladder needs them, and it finishes each frame (pass 4: the routing, the
+// volume, the stores to the host's buffers) kLag frames after its ladder step,
+// when the filtered pair is ready: that work then fills the time the ladder's
+// chain leaves free instead of running after it. Rules for the ladder's loop:
+// no call, no store that is read back in the same frame, no state in memory.
+// Without paired channels, finish is not called: the caller finishes the run.
+template <ModSource kSource, bool kPairs, int kRun, class Bookkeeping, class Finish>
 ZARNITH_ALWAYS_INLINE void filterRun(FilterLoopState& st, RunFrames<kRun>& f, const RunSettings& v,
                                      float fixedModulation, float attack, float release, int shift,
                                      float* in1, float* in2, float* out1, float* out2, int frames,
-                                     Bookkeeping& bookkeeping, PendingStores& pending) {
+                                     Bookkeeping& bookkeeping, Finish& finish) {
   float cutoff = st.cutoff;
   float envelope = st.envelope;
   float mod = st.modulation;
@@ -274,6 +265,7 @@ ZARNITH_ALWAYS_INLINE void filterRun(FilterLoopState& st, RunFrames<kRun>& f, co
 #if ZARNITH_STEREO_LADDER
   if (kPairs) {
     constexpr int kLead = 4;
+    constexpr int kLag = 2;
     LadderCoefficients co[kRun];
     alignas(16) float crushedPairs[2 * kRun];
     auto prepare = [&](int j) ZARNITH_LAMBDA_INLINE {
@@ -294,20 +286,14 @@ ZARNITH_ALWAYS_INLINE void filterRun(FilterLoopState& st, RunFrames<kRun>& f, co
     };
     LadderStereo pair = st.pair;
     for (int j = 0; j < std::min(kLead, frames); j++) prepare(j);
-    const __m128d pendingGain = _mm_set1_pd(pending.gain);
-    float* const pending1 = pending.out1;
-    float* const pending2 = pending.out2;
-    const int pendingFrames = pending.frames;
     for (int i = 0; i < frames; i++) {
       if (i + kLead < frames) prepare(i + kLead);
-      if (i < pendingFrames) storeGained(f.filteredPairs + 2 * i, pendingGain, pending1 + i, pending2 + i);
       const __m128 out = runLadderPair(pair, co[i], static_cast<LadderResponse>(f.responses[i]),
                                        loadPair(crushedPairs + 2 * i));
       storePair(f.filteredPairs + 2 * i, out);
+      if (i >= kLag) finish(i - kLag);
     }
-    for (int j = frames; j < pendingFrames; j++)
-      storeGained(f.filteredPairs + 2 * j, pendingGain, pending1 + j, pending2 + j);
-    pending.frames = 0;
+    for (int j = std::max(0, frames - kLag); j < frames; j++) finish(j);
     st.pair = pair;
   }
 #endif
@@ -329,71 +315,46 @@ ZARNITH_ALWAYS_INLINE void filterRun(FilterLoopState& st, RunFrames<kRun>& f, co
   st.modulation = mod;
 }
 
-#if ZARNITH_STEREO_LADDER
-// The silencing, the record, the play and the routing of a run's paired
-// frames, the routed pair replacing the filtered one. The mix and what is
-// recorded are fixed for the loop, so no frame asks which ones the run has.
-template <ScramblerRouting::Mix kMix, bool kRecordDry, bool kRecordFiltered, int kRun>
-void routePairs(RunFrames<kRun>& f, int frames, float* barLeft, float* barRight, const RoutingWeights& w) {
-  for (int i = 0; i < frames; i++) {
-    __m128 out = loadPair(f.filteredPairs + 2 * i);
-    if (f.silenced[i]) {
-      out = _mm_setzero_ps();
-      if (kMix == ScramblerRouting::kFiltered) storePair(f.filteredPairs + 2 * i, out);
-    }
-    out = scramblerRecordPlayRoutePair<kMix, kRecordDry, kRecordFiltered>(
-        f.taps[i], barLeft, barRight, loadPair(f.dryPairs + 2 * i), out, w);
-    if (kMix != ScramblerRouting::kFiltered) storePair(f.filteredPairs + 2 * i, out);
-  }
+// The paired filter loop as a function of its own, called once per run. Inlined
+// into the block's function beside its other variants, the loop lost the
+// registers for the ladder's states to the rest of that function, and the
+// states went through memory on every frame; alone, the loop gets them.
+template <ModSource kSource, bool kPairs, int kRun, class Bookkeeping, class Finish>
+ZARNITH_NOINLINE void filterRunApart(FilterLoopState& st, RunFrames<kRun>& f, const RunSettings& v,
+                                     float fixedModulation, float attack, float release, int shift,
+                                     float* in1, float* in2, float* out1, float* out2, int frames,
+                                     Bookkeeping& bookkeeping, Finish& finish) {
+  filterRun<kSource, kPairs>(st, f, v, fixedModulation, attack, release, shift, in1, in2, out1, out2, frames,
+                             bookkeeping, finish);
 }
 
-template <int kRun>
-void routePairs(RunFrames<kRun>& f, int frames, float* barLeft, float* barRight, const ScramblerRouting& r) {
+// Calls route with the run's mix and what it records as compile-time
+// constants (mix, record dry, record filtered), so that no frame asks which
+// ones the run has. Each mix but the plain filtered one implies what is
+// recorded (see scramblerRouting).
+template <class Route>
+ZARNITH_ALWAYS_INLINE void withRouting(const ScramblerRouting& r, Route&& route) {
   using R = ScramblerRouting;
-  const RoutingWeights w = routingWeights(r);
-  // Each mix but the plain filtered one implies what is recorded (see scramblerRouting).
+  using On = std::true_type;
+  using Off = std::false_type;
   switch (r.mix) {
     case R::kFilteredAndDry:
-      return routePairs<R::kFilteredAndDry, false, false>(f, frames, barLeft, barRight, w);
+      return route(std::integral_constant<R::Mix, R::kFilteredAndDry>(), Off(), Off());
     case R::kFilteredAndPlayed:
-      return routePairs<R::kFilteredAndPlayed, true, false>(f, frames, barLeft, barRight, w);
+      return route(std::integral_constant<R::Mix, R::kFilteredAndPlayed>(), On(), Off());
     case R::kPlayedAndDry:
-      return routePairs<R::kPlayedAndDry, false, true>(f, frames, barLeft, barRight, w);
+      return route(std::integral_constant<R::Mix, R::kPlayedAndDry>(), Off(), On());
     case R::kPlayed:
-      return routePairs<R::kPlayed, true, true>(f, frames, barLeft, barRight, w);
+      return route(std::integral_constant<R::Mix, R::kPlayed>(), On(), On());
     default:
       break;
   }
-  if (r.recordDry && r.recordFiltered)
-    return routePairs<R::kFiltered, true, true>(f, frames, barLeft, barRight, w);
-  if (r.recordDry) return routePairs<R::kFiltered, true, false>(f, frames, barLeft, barRight, w);
-  if (r.recordFiltered) return routePairs<R::kFiltered, false, true>(f, frames, barLeft, barRight, w);
-  routePairs<R::kFiltered, false, false>(f, frames, barLeft, barRight, w);
+  using Filtered = std::integral_constant<R::Mix, R::kFiltered>;
+  if (r.recordDry && r.recordFiltered) return route(Filtered(), On(), On());
+  if (r.recordDry) return route(Filtered(), On(), Off());
+  if (r.recordFiltered) return route(Filtered(), Off(), On());
+  route(Filtered(), Off(), Off());
 }
-
-// The volume and the stores to the host's buffers, two frames (four lanes)
-// at a time; each lane takes the scalar operations: widened, multiplied by the
-// double gain, rounded to float.
-ZARNITH_ALWAYS_INLINE void storeWithGain(const float* pairs, int frames, double gain, float* out1,
-                                         float* out2) {
-  const __m128d g = _mm_set1_pd(gain);
-  int i = 0;
-  for (; i + 2 <= frames; i += 2) {
-    const __m128 two = _mm_load_ps(pairs + 2 * i);  // left, right of frame i, then of frame i + 1
-    const __m128 first = _mm_cvtpd_ps(_mm_mul_pd(_mm_cvtps_pd(two), g));
-    const __m128 second = _mm_cvtpd_ps(_mm_mul_pd(_mm_cvtps_pd(_mm_movehl_ps(two, two)), g));
-    const __m128 both = _mm_movelh_ps(first, second);
-    const __m128 byChannel = _mm_shuffle_ps(both, both, _MM_SHUFFLE(3, 1, 2, 0));  // left, left, right, right
-    _mm_storel_pi(reinterpret_cast<__m64*>(out1 + i), byChannel);
-    _mm_storeh_pi(reinterpret_cast<__m64*>(out2 + i), byChannel);
-  }
-  if (i < frames) {
-    const __m128 out = _mm_cvtpd_ps(_mm_mul_pd(_mm_cvtps_pd(loadPair(pairs + 2 * i)), g));
-    _mm_store_ss(out1 + i, out);
-    _mm_store_ss(out2 + i, _mm_shuffle_ps(out, out, _MM_SHUFFLE(1, 1, 1, 1)));
-  }
-}
-#endif
 
 template <bool kPlainLayout>
 void runFramesIn(ProcessingChain& chain, ChainParameters& params, float** inputs, float** outputs,
@@ -447,7 +408,9 @@ void runFramesIn(ProcessingChain& chain, ChainParameters& params, float** inputs
   //     the fades, where it records and plays, its step on), which filterRun's
   //     loop runs a few frames ahead of the ladder;
   //  3. the filter (filterRun);
-  //  4. the silencing, the record, play and routing, and the volume.
+  //  4. the silencing, the record, play and routing, and the volume, which
+  //     filterRun's loop runs a few frames behind the ladder when the
+  //     channels are paired, and a loop of its own takes otherwise.
   // No pass depends on a later one. The split is for the processor: work that
   // waited for the ladder's output would fill its queues behind the ladder,
   // and the LFO's calls (the sine) would send the filter states through
@@ -455,7 +418,6 @@ void runFramesIn(ProcessingChain& chain, ChainParameters& params, float** inputs
   // every write in the order of the frame.
   constexpr int kRun = kPlainLayout ? 128 : 1;
   RunFrames<kRun> f;
-  PendingStores pending;
   for (int32_t runStart = 0; runStart < sampleFrames; runStart += kRun) {
     const int frames = static_cast<int>(std::min<int32_t>(kRun, sampleFrames - runStart));
     float* in1 = inputs[0] + runStart;
@@ -513,31 +475,45 @@ void runFramesIn(ProcessingChain& chain, ChainParameters& params, float** inputs
       }
     };
 
-    // Pass 3: the filter.
+    // Passes 3 and 4: the filter, and what follows it.
     const int shift = crushShift(v.bitCrusher);
-    switch (source) {
-      case ModSource::kFixed:
-        filterRun<ModSource::kFixed, kPairs>(st, f, v, fixedModulation, attack, release, shift, in1, in2,
-                                             out1, out2, frames, bookkeeping, pending);
-        break;
-      case ModSource::kPerFrame:
-        filterRun<ModSource::kPerFrame, kPairs>(st, f, v, fixedModulation, attack, release, shift, in1, in2,
-                                                out1, out2, frames, bookkeeping, pending);
-        break;
-      case ModSource::kEnvelope:
-        filterRun<ModSource::kEnvelope, kPairs>(st, f, v, fixedModulation, attack, release, shift, in1, in2,
-                                                out1, out2, frames, bookkeeping, pending);
-        break;
-    }
-    chain.cutoffState.store(st.cutoff, kRelaxed);
-
-    // Pass 4: what follows the filter.
     const ScramblerRouting routing = scramblerRouting(v.scramblerDry, v.scramblerWet, v.dryWetMix);
     const double gain = static_cast<double>(v.volume) * 2.0;
+    auto filterFrom = [&](auto source, auto& finish) ZARNITH_LAMBDA_INLINE {
+      constexpr ModSource kSource = decltype(source)::value;
+      if (kPairs) {
+        filterRunApart<kSource, kPairs>(st, f, v, fixedModulation, attack, release, shift, in1, in2, out1,
+                                        out2, frames, bookkeeping, finish);
+      } else {
+        filterRun<kSource, kPairs>(st, f, v, fixedModulation, attack, release, shift, in1, in2, out1, out2,
+                                   frames, bookkeeping, finish);
+      }
+    };
+    auto filter = [&](auto& finish) ZARNITH_LAMBDA_INLINE {
+      switch (source) {
+        case ModSource::kFixed:
+          filterFrom(std::integral_constant<ModSource, ModSource::kFixed>(), finish);
+          break;
+        case ModSource::kPerFrame:
+          filterFrom(std::integral_constant<ModSource, ModSource::kPerFrame>(), finish);
+          break;
+        case ModSource::kEnvelope:
+          filterFrom(std::integral_constant<ModSource, ModSource::kEnvelope>(), finish);
+          break;
+      }
+    };
+    auto nothing = [](int) {};
 #if ZARNITH_STEREO_LADDER
     if (kPairs) {
-      if (scramblerOn && ZARNITH_UNLIKELY(brokenInput)) {
-        // Rare: the scalar steps, each record sample kept finite.
+      const __m128d g = _mm_set1_pd(gain);
+      if (!scramblerOn) {
+        auto finish = [&](int j) ZARNITH_LAMBDA_INLINE {
+          storeGained(loadPair(f.filteredPairs + 2 * j), g, out1 + j, out2 + j);
+        };
+        filter(finish);
+      } else if (ZARNITH_UNLIKELY(brokenInput)) {
+        // Rare: the filter first, then the scalar steps, each record sample kept finite.
+        filter(nothing);
         for (int i = 0; i < frames; i++) {
           float& outL = f.filteredPairs[2 * i];
           float& outR = f.filteredPairs[2 * i + 1];
@@ -549,13 +525,27 @@ void runFramesIn(ProcessingChain& chain, ChainParameters& params, float** inputs
                                    outL, outR, routing);
           keepRecordFinite(barLeft[f.taps[i].recordPos]);
           keepRecordFinite(barRight[f.taps[i].recordPos]);
+          storeGained(loadPair(f.filteredPairs + 2 * i), g, out1 + i, out2 + i);
         }
-      } else if (scramblerOn) {
-        routePairs(f, frames, barLeft, barRight, routing);
+      } else {
+        const RoutingWeights w = routingWeights(routing);
+        withRouting(routing, [&](auto mix, auto recordDry, auto recordFiltered) ZARNITH_LAMBDA_INLINE {
+          auto finish = [&](int j) ZARNITH_LAMBDA_INLINE {
+            __m128 out = loadPair(f.filteredPairs + 2 * j);
+            if (f.silenced[j]) out = _mm_setzero_ps();
+            out = scramblerRecordPlayRoutePair<decltype(mix)::value, decltype(recordDry)::value,
+                                               decltype(recordFiltered)::value>(
+                f.taps[j], barLeft, barRight, loadPair(f.dryPairs + 2 * j), out, w);
+            storeGained(out, g, out1 + j, out2 + j);
+          };
+          filter(finish);
+        });
       }
-      pending = PendingStores{gain, out1, out2, frames};
     }
 #endif
+    if (!kPairs) filter(nothing);
+    chain.cutoffState.store(st.cutoff, kRelaxed);
+
     if (!kPairs) {
       for (int i = 0; i < frames; i++) {
         if (scramblerOn) {
@@ -577,8 +567,6 @@ void runFramesIn(ProcessingChain& chain, ChainParameters& params, float** inputs
   }
 
 #if ZARNITH_STEREO_LADDER
-  if (pending.frames > 0)
-    storeWithGain(f.filteredPairs, pending.frames, pending.gain, pending.out1, pending.out2);
   if (kPlainLayout) {
     unpackLadder(st.pair, chain.ladder[0], chain.ladder[1]);
   } else
