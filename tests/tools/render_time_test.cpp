@@ -139,7 +139,9 @@ TEST_F(RenderTest, LoopRestartsTheBarAndStopHoldsThePosition) {
   }
   // At the wrap the position is exactly the loop start: the bar starts again.
   for (const Block& b : trace.blocks) {
-    if (b.frame == wrapAt) EXPECT_EQ(b.ppq, 4.0);
+    if (b.frame == wrapAt) {
+      EXPECT_EQ(b.ppq, 4.0);
+    }
   }
 
   // With --loop-input the input starts again with the loop: at settings that pass
