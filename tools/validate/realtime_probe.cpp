@@ -10,15 +10,6 @@
 #include <cstddef>
 
 namespace validate {
-namespace {
-
-thread_local bool watching = false;
-thread_local RealtimeCounts counts;
-// Bytes handed out and not yet freed, counted by the entries below on every thread.
-std::atomic<long long> liveBytes{0};
-
-}  // namespace
-
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 
 bool realtimeProbeAvailable() {
@@ -38,6 +29,15 @@ RealtimeCounts endRealtimeWatch() {
 }  // namespace validate
 
 #else
+
+namespace {
+
+thread_local bool watching = false;
+thread_local RealtimeCounts counts;
+// Bytes handed out and not yet freed, counted by the entries below on every thread.
+std::atomic<long long> liveBytes{0};
+
+}  // namespace
 
 bool realtimeProbeAvailable() {
   return true;
